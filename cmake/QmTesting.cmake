@@ -1,0 +1,11 @@
+# qm_add_test(NAME SOURCES ... LIBRARIES ... [NEEDS_DISPLAY])
+# One test executable = one CTest test, run under Wine through the emulator.
+function(qm_add_test name)
+  cmake_parse_arguments(ARG "NEEDS_DISPLAY" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(ARG_NEEDS_DISPLAY)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QM_NEEDS_DISPLAY=1")
+  endif()
+endfunction()

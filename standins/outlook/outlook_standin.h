@@ -1,0 +1,117 @@
+// Control surface of the Outlook stand-in, for tests and tools that serve the
+// stand-in from inside their own process.
+//
+// The stand-in answers the Outlook application class and the five dual
+// interfaces the contact core uses, through IDispatch by name, and keeps the
+// default Contacts folder in a file. Everything here is process-wide: the
+// folder, the call counters and the armed faults are shared by every stand-in
+// object in the process, on every thread.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace outlook_standin {
+
+// The 25 writable string properties of a contact, in contact record order
+// (FirstName ... BusinessTelephoneNumber). EntryID is kept apart.
+inline constexpr std::size_t kWritablePropertyCount = 25;
+
+// A property that was never set is std::nullopt and reads as a null BSTR;
+// one set to "" is an empty string and reads as an empty BSTR.
+using PropertyValue = std::optional<std::wstring>;
+
+struct ContactData {
+  std::array<PropertyValue, kWritablePropertyCount> properties;
+  // Sets one property by its Outlook name; throws std::invalid_argument for
+  // a name that is not one of the 25.
+  ContactData& Set(std::wstring_view property, std::wstring value);
+  const PropertyValue& Get(std::wstring_view property) const;
+};
+
+enum class ItemKind { Contact, DistributionList };
+
+// One item of the folder, in folder order.
+struct FolderItem {
+  ItemKind kind = ItemKind::Contact;
+  std::wstring entryId;            // assigned by the stand-in when empty at seeding
+  double lastModificationTime = 0;  // DATE; assigned by the stand-in when 0 at seeding
+  ContactData contact;              // unused for a distribution list
+};
+
+// Where the folder lives. Default: the file named by the environment variable
+// OUTLOOK_STANDIN_STORE, else %LOCALAPPDATA%\OutlookStandin\contacts.olstore.
+std::filesystem::path StoreFile();
+void UseStoreFile(const std::filesystem::path& file);
+
+// Replaces the folder's contents (and its file) with `items`, in this order.
+void SeedFolder(const std::vector<FolderItem>& items);
+// Empties the folder, clears the call counters and disarms every fault.
+void ResetFolder();
+// The folder as stored now, in folder order.
+std::vector<FolderItem> FolderContents();
+// The made-up sample address book that the demo starts from.
+std::vector<FolderItem> SampleAddressBook();
+
+// Every kind of call a client can make into the stand-in.
+enum class OutlookCall {
+  CreateApplication,  // the class factory's CreateInstance
+  GetIDsOfNames,      // one per name looked up
+  GetNamespace,
+  GetDefaultFolder,
+  Items,              // MAPIFolder.Items
+  Count,
+  Add,
+  GetFirst,
+  GetNext,
+  PropertyGet,        // any contact property read, EntryID and LastModificationTime included
+  PropertyPut,        // any contact property write
+  Save,
+  Delete,
+};
+
+void ResetCallCounts();
+long CallCount(OutlookCall call);
+// Calls of `call` that named `member` (GetIDsOfNames: the name looked up;
+// PropertyGet / PropertyPut: the property).
+long CallCount(OutlookCall call, std::wstring_view member);
+
+// A call that fails on purpose. Counting starts when the fault is armed: the
+// `occurrence`-th matching call (1 = the next one) fails with `result`, and
+// with `sticky` every matching call after it fails too. When `property` is not
+// empty, only PropertyGet / PropertyPut calls for that property match. The
+// failure is reported the way Outlook does, as DISP_E_EXCEPTION with the
+// HRESULT in EXCEPINFO.scode, plus error information (ISupportErrorInfo and
+// SetErrorInfo) describing it. With `asException` false, Invoke answers
+// `result` itself. For CreateApplication the class factory answers `result`.
+struct Fault {
+  OutlookCall call;
+  HRESULT result = E_FAIL;
+  long occurrence = 1;
+  std::wstring property;
+  bool sticky = false;
+  bool asException = true;
+};
+void ArmFault(const Fault& fault);
+void DisarmFaults();
+
+// Serves the application class from this process (CoRegisterClassObject) for
+// as long as the object lives. COM must be initialised on the thread.
+class InProcessServer {
+ public:
+  InProcessServer();
+  ~InProcessServer();
+  InProcessServer(const InProcessServer&) = delete;
+  InProcessServer& operator=(const InProcessServer&) = delete;
+
+ private:
+  DWORD cookie_ = 0;
+};
+
+}  // namespace outlook_standin
