@@ -1,0 +1,70 @@
+#include "contact_mapping.h"
+
+#include <exception>
+#include <string>
+
+#include "outlook_dispatch.h"
+
+namespace contact_core {
+
+namespace {
+
+std::string_view PropertyName(FieldId field) { return Field(field).name; }
+
+// BSTRs are UTF-16 on Windows; the record keeps the same code units.
+std::u16string_view UnitsOf(const _bstr_t& text) {
+  const wchar_t* units = text;
+  if (units == nullptr) return {};
+  return {reinterpret_cast<const char16_t*>(units), text.length()};
+}
+
+_bstr_t NewAutomationString(std::u16string_view text) {
+  BSTR copy = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+  if (copy == nullptr) _com_issue_error(E_OUTOFMEMORY);
+  return _bstr_t(copy, false);
+}
+
+}  // namespace
+
+_bstr_t ReadContactProperty(IDispatch* contact, FieldId field) {
+  return AsText(GetProperty(contact, ContactInterface(), PropertyName(field)));
+}
+
+void WriteContactProperty(IDispatch* contact, FieldId field, const _bstr_t& text) {
+  if (field == FieldId::EntryID) _com_issue_error(E_INVALIDARG);
+  // A _bstr_t would copy the value and cut it at an embedded zero: pass the
+  // exact string instead.
+  VARIANT value;
+  value.vt = VT_BSTR;
+  value.bstrVal = static_cast<BSTR>(static_cast<const wchar_t*>(text));
+  PutProperty(contact, ContactInterface(), PropertyName(field), _variant_t(value));
+}
+
+DATE ReadLastModificationTime(IDispatch* contact) {
+  return AsDate(GetProperty(contact, ContactInterface(), "LastModificationTime"));
+}
+
+void ReadContact(IDispatchPtr contact, ContactRecord* record) noexcept {
+  if (!contact || record == nullptr) return;
+  try {
+    for (std::size_t index = 0; index < kContactFieldCount; ++index) {
+      const auto field = static_cast<FieldId>(index);
+      const _bstr_t text = ReadContactProperty(contact, field);
+      if (static_cast<const wchar_t*>(text) != nullptr) record->SetText(field, UnitsOf(text));
+    }
+  } catch (const _com_error&) {
+    // The caller gets the fields read so far; the rest stay as it left them.
+  } catch (const std::exception&) {
+  }
+}
+
+void WriteContact(const ContactRecord* record, IDispatchPtr contact) {
+  if (!contact || record == nullptr) return;
+  for (std::size_t index = static_cast<std::size_t>(kFirstWritableField); index < kContactFieldCount; ++index) {
+    const auto field = static_cast<FieldId>(index);
+    WriteContactProperty(contact, field, NewAutomationString(record->Text(field)));
+  }
+  CallMethod(contact, ContactInterface(), "Save");
+}
+
+}  // namespace contact_core

@@ -1,0 +1,39 @@
+#include "contact_record.h"
+
+#include <algorithm>
+
+namespace contact_core {
+
+std::u16string_view ContactRecord::Text(FieldId id) const {
+  const ContactField& field = Field(id);
+  const std::u16string_view whole(units.data() + field.offset, field.span);
+  return whole.substr(0, whole.find(u'\0'));
+}
+
+void ContactRecord::SetText(FieldId id, std::u16string_view text) {
+  const ContactField& field = Field(id);
+  text = text.substr(0, text.find(u'\0'));
+  text = text.substr(0, field.span - 1);
+  char16_t* const begin = units.data() + field.offset;
+  char16_t* const after_text = std::copy(text.begin(), text.end(), begin);
+  std::fill(after_text, begin + field.span, u'\0');
+}
+
+void ToBytes(const ContactRecord& record, ContactRecordBytes out) {
+  for (std::size_t i = 0; i < kContactRecordUnits; ++i) {
+    const auto unit = static_cast<std::uint16_t>(record.units[i]);
+    out[2 * i] = static_cast<std::byte>(unit & 0xFF);
+    out[2 * i + 1] = static_cast<std::byte>(unit >> 8);
+  }
+}
+
+ContactRecord FromBytes(ConstContactRecordBytes in) {
+  ContactRecord record;
+  for (std::size_t i = 0; i < kContactRecordUnits; ++i) {
+    record.units[i] = static_cast<char16_t>(std::to_integer<std::uint16_t>(in[2 * i]) |
+                                            std::to_integer<std::uint16_t>(in[2 * i + 1]) << 8);
+  }
+  return record;
+}
+
+}  // namespace contact_core
