@@ -32,12 +32,12 @@ _bstr_t ReadContactProperty(IDispatch* contact, FieldId field) {
 
 void WriteContactProperty(IDispatch* contact, FieldId field, const _bstr_t& text) {
   if (field == FieldId::EntryID) _com_issue_error(E_INVALIDARG);
-  // A _bstr_t would copy the value and cut it at an embedded zero: pass the
-  // exact string instead.
-  VARIANT value;
+  // _variant_t(_bstr_t) would cut the text at an embedded zero; copy the
+  // whole string instead.
+  _variant_t value;
   value.vt = VT_BSTR;
-  value.bstrVal = static_cast<BSTR>(static_cast<const wchar_t*>(text));
-  PutProperty(contact, ContactInterface(), PropertyName(field), _variant_t(value));
+  value.bstrVal = text.copy();
+  PutProperty(contact, ContactInterface(), PropertyName(field), value);
 }
 
 DATE ReadLastModificationTime(IDispatch* contact) {

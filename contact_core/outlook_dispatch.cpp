@@ -139,6 +139,7 @@ IDispatchPtr AsObject(_variant_t&& value) {
     }
     default:
       _com_issue_error(DISP_E_TYPEMISMATCH);
+      return nullptr;
   }
 }
 
