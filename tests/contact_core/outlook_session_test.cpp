@@ -1,0 +1,203 @@
+#include "outlook_session.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "contact_mapping.h"
+#include "outlook_dispatch.h"
+#include "outlook_test_environment.h"
+
+namespace contact_core {
+namespace {
+
+using outlook_standin::ArmFault;
+using outlook_standin::CallCount;
+using outlook_standin::OutlookCall;
+using test_support::ContactWith;
+using test_support::DistributionList;
+
+std::wstring EntryIdOf(IDispatch* contact) {
+  const _bstr_t id = ReadContactProperty(contact, FieldId::EntryID);
+  return {static_cast<const wchar_t*>(id), id.length()};
+}
+
+std::wstring LastNameOf(IDispatch* contact) {
+  return static_cast<const wchar_t*>(ReadContactProperty(contact, FieldId::LastName));
+}
+
+// The last names a walk from the first contact sees.
+std::vector<std::wstring> Walk(OutlookSession& session) {
+  std::vector<std::wstring> names;
+  for (IDispatchPtr contact = session.FirstContact(); contact; contact = session.NextContact()) {
+    names.push_back(LastNameOf(contact));
+  }
+  return names;
+}
+
+outlook_standin::FolderItem Named(const wchar_t* last_name) { return ContactWith({{L"LastName", last_name}}); }
+
+using OutlookSessionTest = test_support::OutlookTest;
+
+TEST_F(OutlookSessionTest, WhenOutlookCannotBeCreatedNothingIsOpen) {
+  Seed({Named(L"A")});
+  ArmFault({.call = OutlookCall::CreateApplication, .result = REGDB_E_CLASSNOTREG, .sticky = true});
+  OutlookSession session;
+  EXPECT_EQ(session.OpenContacts(), 0);
+  EXPECT_FALSE(session.HasOpenCollection());
+  EXPECT_EQ(session.FirstContact(), nullptr);
+  EXPECT_EQ(session.FindContact(L"anything"), nullptr);
+  EXPECT_EQ(session.LatestModificationTime(), 0.0);
+  EXPECT_EQ(session.GetContactCount(), 0);
+  try {
+    session.AddContact();
+    FAIL() << "AddContact without a collection must raise";
+  } catch (const _com_error& error) {
+    EXPECT_EQ(error.Error(), E_POINTER);
+  }
+}
+
+TEST_F(OutlookSessionTest, AFailedReattachKeepsTheEarlierCollection) {
+  Seed({Named(L"A"), Named(L"B")});
+  OutlookSession session;
+  ASSERT_EQ(session.OpenContacts(), 2);
+  ArmFault({.call = OutlookCall::CreateApplication, .result = CO_E_SERVER_EXEC_FAILURE, .sticky = true});
+  EXPECT_EQ(session.OpenContacts(), 0);
+  EXPECT_TRUE(session.HasOpenCollection());
+  EXPECT_EQ(Walk(session), (std::vector<std::wstring>{L"A", L"B"}));
+  EXPECT_EQ(session.GetContactCount(), 2);
+}
+
+TEST_F(OutlookSessionTest, AnEmptyFolderOpensWithCountZeroAndStillTakesNewContacts) {
+  Seed({});
+  OutlookSession session;
+  EXPECT_EQ(session.OpenContacts(), 0);
+  EXPECT_TRUE(session.HasOpenCollection());
+  EXPECT_EQ(session.FirstContact(), nullptr);
+  EXPECT_EQ(session.LatestModificationTime(), 0.0);
+  ContactRecord record;
+  record.SetText(FieldId::LastName, u"New");
+  WriteContact(&record, session.AddContact());
+  EXPECT_EQ(session.OpenContacts(), 1);
+}
+
+TEST_F(OutlookSessionTest, AWalkEndsAtTheFirstItemThatIsNotAContact) {
+  const auto ids = Seed({Named(L"A"), Named(L"B"), DistributionList(), Named(L"D")});
+  OutlookSession session;
+  EXPECT_EQ(session.OpenContacts(), 4) << "Count counts every item";
+  EXPECT_EQ(Walk(session), (std::vector<std::wstring>{L"A", L"B"}));
+  EXPECT_EQ(session.FindContact(ids[3].c_str()), nullptr) << "contacts after the list are out of reach";
+  EXPECT_EQ(session.GetContactCount(), 4);
+}
+
+TEST_F(OutlookSessionTest, FindContactMatchesExactlyAndMovesTheSharedWalk) {
+  const auto ids = Seed({Named(L"A"), Named(L"B"), Named(L"C")});
+  OutlookSession session;
+  session.OpenContacts();
+
+  std::wstring lower = ids[1];
+  for (wchar_t& c : lower) c = towlower(c);
+  const std::wstring near_misses[] = {lower, ids[1] + L"0", ids[1].substr(0, 47), L""};
+  for (const std::wstring& key : near_misses) {
+    EXPECT_EQ(session.FindContact(_bstr_t(key.c_str())), nullptr) << "key of " << key.size() << " units";
+  }
+
+  IDispatchPtr found = session.FindContact(ids[1].c_str());
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(EntryIdOf(found), ids[1]);
+  IDispatchPtr next = session.NextContact();
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(LastNameOf(next), L"C") << "a walk continues from where the look-up stopped";
+}
+
+TEST_F(OutlookSessionTest, OpeningTwiceGivesAFreshCollectionAfterWalkingTheOldOne) {
+  Seed({Named(L"A"), Named(L"B"), Named(L"C")});
+  OutlookSession session;
+  ASSERT_EQ(session.OpenContacts(), 3);
+  session.FirstContact();
+  session.NextContact();
+  outlook_standin::ResetCallCounts();
+
+  EXPECT_EQ(session.OpenContacts(), 3);
+  EXPECT_EQ(CallCount(OutlookCall::CreateApplication), 1) << "every open attaches anew";
+  EXPECT_EQ(CallCount(OutlookCall::Items), 1);
+  EXPECT_EQ(CallCount(OutlookCall::GetFirst), 1) << "the old collection is walked from its start";
+  EXPECT_EQ(CallCount(OutlookCall::GetNext), 3) << "... to its end";
+  EXPECT_EQ(Walk(session), (std::vector<std::wstring>{L"A", L"B", L"C"}));
+}
+
+TEST_F(OutlookSessionTest, LatestModificationTimeIsTheGreatestOfTheContacts) {
+  struct Case {
+    std::vector<double> times;
+    double expected;
+  } cases[] = {
+      {{45000.5, 45000.5, 45000.5}, 45000.5},
+      {{45001.0, 45003.25, 45002.0}, 45003.25},
+      {{45000.0}, 45000.0},
+  };
+  for (const Case& c : cases) {
+    std::vector<outlook_standin::FolderItem> items;
+    for (double time : c.times) {
+      items.push_back(Named(L"X"));
+      items.back().lastModificationTime = time;
+    }
+    Seed(items);
+    OutlookSession session;
+    session.OpenContacts();
+    EXPECT_EQ(session.LatestModificationTime(), c.expected);
+  }
+}
+
+TEST_F(OutlookSessionTest, OutlookErrorsCarryTheirHresultAndErrorInfo) {
+  Seed({Named(L"A")});
+  OutlookSession session;
+  session.OpenContacts();
+  struct Case {
+    bool as_exception;
+    HRESULT result;
+  } cases[] = {{true, E_ACCESSDENIED}, {false, E_UNEXPECTED}};
+  for (const Case& c : cases) {
+    ArmFault({.call = OutlookCall::GetFirst, .result = c.result, .asException = c.as_exception});
+    try {
+      session.FirstContact();
+      ADD_FAILURE() << "GetFirst failed, so FirstContact must raise";
+    } catch (const _com_error& error) {
+      EXPECT_EQ(error.Error(), c.result);
+      if (c.as_exception) {
+        const IErrorInfoPtr info(error.ErrorInfo(), false);
+        EXPECT_NE(info, nullptr) << "the collection offers error information";
+      }
+    }
+  }
+}
+
+TEST_F(OutlookSessionTest, TheDestructorAbsorbsAFailingCloseWalk) {
+  Seed({Named(L"A"), Named(L"B")});
+  auto session = std::make_unique<OutlookSession>();
+  session->OpenContacts();
+  ArmFault({.call = OutlookCall::GetNext, .result = E_FAIL, .sticky = true});
+  EXPECT_NO_THROW(session.reset());
+}
+
+TEST_F(OutlookSessionTest, EachMemberNameIsLookedUpAtMostOnce) {
+  Seed({Named(L"A"), Named(L"B"), Named(L"C")});
+  OutlookSession session;
+  session.OpenContacts();
+  for (IDispatchPtr contact = session.FirstContact(); contact; contact = session.NextContact()) {
+    ContactRecord record;
+    ReadContact(contact, &record);
+    ReadLastModificationTime(contact);
+  }
+  for (const ContactField& field : kContactFields) {
+    const std::wstring name(field.name.begin(), field.name.end());
+    EXPECT_LE(CallCount(OutlookCall::GetIDsOfNames, name), 1) << field.name;
+  }
+  for (const wchar_t* name : {L"LastModificationTime", L"GetFirst", L"GetNext", L"Items", L"Count"}) {
+    EXPECT_LE(CallCount(OutlookCall::GetIDsOfNames, name), 1);
+  }
+  EXPECT_LE(CallCount(OutlookCall::GetIDsOfNames), 26 + 1 + 5);
+}
+
+}  // namespace
+}  // namespace contact_core

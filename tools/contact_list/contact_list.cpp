@@ -1,0 +1,70 @@
+// Lists the contacts of Outlook's default Contacts folder through the contact
+// core, the way the deliverables see them: one record per contact.
+//
+//   ContactList.exe [/all]     (/all prints every non-empty field)
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "contact_mapping.h"
+#include "outlook_session.h"
+
+namespace {
+
+void PrintUtf8(std::u16string_view text) {
+  if (text.empty()) return;
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const int length = static_cast<int>(text.size());
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+  std::string utf8(bytes, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), bytes, nullptr, nullptr);
+  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+}
+
+void PrintLine(std::string_view label, std::u16string_view text) {
+  std::printf("    %-26.*s ", static_cast<int>(label.size()), label.data());
+  PrintUtf8(text);
+  std::printf("\n");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const bool all_fields = argc > 1 && std::wstring_view(argv[1]) == L"/all";
+  SetConsoleOutputCP(CP_UTF8);
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  int exit_code = 0;
+  try {
+    contact_core::OutlookSession session;
+    const long items = session.OpenContacts();
+    if (!session.HasOpenCollection()) {
+      std::fprintf(stderr, "Outlook's Contacts folder could not be opened.\n");
+      exit_code = 1;
+    } else {
+      std::printf("%ld items in the Contacts folder\n", items);
+      int listed = 0;
+      for (IDispatchPtr contact = session.FirstContact(); contact; contact = session.NextContact()) {
+        contact_core::ContactRecord record;
+        contact_core::ReadContact(contact, &record);
+        std::printf("%3d  ", ++listed);
+        PrintUtf8(record.Text(contact_core::FieldId::LastName));
+        std::printf(", ");
+        PrintUtf8(record.Text(contact_core::FieldId::FirstName));
+        std::printf("\n");
+        for (std::size_t index = 0; index < contact_core::kContactFieldCount; ++index) {
+          const std::string_view name = contact_core::kContactFields[index].name;
+          const auto text = record.Text(static_cast<contact_core::FieldId>(index));
+          if (!text.empty() && (all_fields || name == "EntryID" || name == "CompanyName")) PrintLine(name, text);
+        }
+      }
+      std::printf("%d contacts listed (a walk ends at the first item that is not a contact)\n", listed);
+    }
+  } catch (const _com_error& error) {
+    std::fprintf(stderr, "Outlook failed: 0x%08lX\n", static_cast<unsigned long>(error.Error()));
+    exit_code = 1;
+  }
+  CoUninitialize();
+  return exit_code;
+}

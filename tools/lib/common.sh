@@ -1,0 +1,43 @@
+# Shared by the top-level scripts: installing what is missing, configuring and
+# building both architectures. Source it; it sets `root` to the repository.
+set -u
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+required_packages=(cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+                   wine64 xvfb googletest)
+
+ensure_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing: ${missing[*]}"
+    DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+      DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null || {
+        echo "apt-get could not install: ${missing[*]}" >&2
+        return 1
+      }
+  else
+    echo "Missing packages. Run as root:" >&2
+    echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+    return 1
+  fi
+}
+
+# configure_and_build PRESET...: configures (once) and builds each preset.
+configure_and_build() {
+  local preset
+  for preset in "$@"; do
+    if [ ! -f "$root/build/$preset/CMakeCache.txt" ]; then
+      cmake --preset "$preset" -S "$root" >/dev/null || return 1
+    fi
+    echo "Building $preset..."
+    cmake --build "$root/build/$preset" -j2 >"$root/build/$preset-build.log" 2>&1 || {
+      tail -n 40 "$root/build/$preset-build.log" >&2
+      echo "The $preset build failed; the whole log is in build/$preset-build.log" >&2
+      return 1
+    }
+  done
+}
