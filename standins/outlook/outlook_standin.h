@@ -101,6 +101,11 @@ struct Fault {
 void ArmFault(const Fault& fault);
 void DisarmFaults();
 
+// Stand-in objects (application, namespace, folder, collections, items)
+// alive in this process; a client that releases everything it got brings it
+// back to where it was.
+long LiveObjectCount();
+
 // Serves the application class from this process (CoRegisterClassObject) for
 // as long as the object lives. COM must be initialised on the thread.
 class InProcessServer {

@@ -1,0 +1,66 @@
+#include "application_factory.h"
+
+#include <new>
+
+#include "call_monitor.h"
+#include "com_failure.h"
+#include "outlook_objects.h"
+
+namespace outlook_standin {
+namespace {
+
+volatile LONG serverLocks = 0;
+
+class ApplicationFactory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override {
+    if (!object) return E_POINTER;
+    if (interfaceId == IID_IUnknown || interfaceId == IID_IClassFactory) {
+      *object = static_cast<IClassFactory*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID interfaceId, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    try {
+      TheCallMonitor().Observe(OutlookCall::CreateApplication, L"");
+      return NewApplication()->QueryInterface(interfaceId, object);
+    } catch (const ComFailure& failure) {
+      return failure.Result();
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
+  }
+
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    if (lock) {
+      InterlockedIncrement(&serverLocks);
+    } else {
+      InterlockedDecrement(&serverLocks);
+    }
+    return S_OK;
+  }
+
+ private:
+  volatile LONG references_ = 1;
+};
+
+}  // namespace
+
+IClassFactory* NewApplicationFactory() { return new (std::nothrow) ApplicationFactory(); }
+
+bool ServerLocked() { return InterlockedCompareExchange(&serverLocks, 0, 0) != 0; }
+
+}  // namespace outlook_standin

@@ -1,0 +1,73 @@
+#include "call_monitor.h"
+
+#include <optional>
+
+#include "ascii_case.h"
+#include "com_failure.h"
+#include "standin_lock.h"
+
+namespace outlook_standin {
+namespace {
+
+std::size_t IndexOf(OutlookCall call) { return static_cast<std::size_t>(call); }
+
+bool Matches(const Fault& fault, OutlookCall call, std::wstring_view member) {
+  if (fault.call != call) return false;
+  if (fault.property.empty()) return true;
+  return (call == OutlookCall::PropertyGet || call == OutlookCall::PropertyPut) &&
+         EqualsIgnoringAsciiCase(fault.property, member);
+}
+
+}  // namespace
+
+void CallMonitor::Observe(OutlookCall call, std::wstring_view member) {
+  InterlockedIncrement(&totals_[IndexOf(call)]);
+  std::optional<Fault> triggered;
+  {
+    const auto lock = LockStandin();
+    ++perMember_[{call, AsciiLowered(member)}];
+    for (auto& armed : faults_) {
+      if (!Matches(armed.fault, call, member)) continue;
+      const long seen = ++armed.matchingCalls;
+      const bool fires = seen == armed.fault.occurrence || (armed.fault.sticky && seen > armed.fault.occurrence);
+      if (fires && !triggered) triggered = armed.fault;
+    }
+  }
+  if (triggered) {
+    throw ComFailure(triggered->result, L"Outlook stand-in: injected failure of " + std::wstring(member),
+                     triggered->asException);
+  }
+}
+
+void CallMonitor::ResetCounts() {
+  const auto lock = LockStandin();
+  for (auto& total : totals_) InterlockedExchange(&total, 0);
+  perMember_.clear();
+}
+
+long CallMonitor::Count(OutlookCall call) const {
+  return InterlockedCompareExchange(const_cast<volatile LONG*>(&totals_[IndexOf(call)]), 0, 0);
+}
+
+long CallMonitor::Count(OutlookCall call, std::wstring_view member) const {
+  const auto lock = LockStandin();
+  const auto found = perMember_.find({call, AsciiLowered(member)});
+  return found == perMember_.end() ? 0 : found->second;
+}
+
+void CallMonitor::Arm(const Fault& fault) {
+  const auto lock = LockStandin();
+  faults_.push_back({fault});
+}
+
+void CallMonitor::Disarm() {
+  const auto lock = LockStandin();
+  faults_.clear();
+}
+
+CallMonitor& TheCallMonitor() {
+  static CallMonitor monitor;
+  return monitor;
+}
+
+}  // namespace outlook_standin

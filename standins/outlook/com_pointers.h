@@ -1,0 +1,15 @@
+// COM smart pointers the stand-in uses. mingw-w64's comdef.h leaves the
+// standard typedefs to comdefsp.h, which GCC builds skip, so they are
+// declared here. Internal to the stand-in: its public header does not
+// include it.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <comdef.h>
+
+_COM_SMARTPTR_TYPEDEF(IDispatch, __uuidof(IDispatch));
+_COM_SMARTPTR_TYPEDEF(IErrorInfo, __uuidof(IErrorInfo));
+_COM_SMARTPTR_TYPEDEF(ICreateErrorInfo, __uuidof(ICreateErrorInfo));
+_COM_SMARTPTR_TYPEDEF(IClassFactory, __uuidof(IClassFactory));

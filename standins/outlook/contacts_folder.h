@@ -1,0 +1,53 @@
+// The default Contacts folder of this process: the items in memory, kept in
+// step with the store file that every process using the stand-in shares.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "folder_state.h"
+#include "journal_file.h"
+#include "standin_lock.h"
+
+namespace outlook_standin {
+
+class ContactsFolder {
+ public:
+  using Position = FolderState::Position;
+
+  std::filesystem::path File(const StandinLock&) const;
+  // Keeps the folder in `file` from now on.
+  void Bind(const StandinLock&, std::filesystem::path file);
+
+  // Catches up with what other processes stored.
+  void Refresh(const StandinLock&);
+  std::size_t Count(const StandinLock&) const { return state_.Count(); }
+  std::optional<std::pair<Position, journal::StoredItem>> ItemAfter(const StandinLock&,
+                                                                   std::optional<Position> position) const;
+
+  // Stores `item`: a new one (empty EntryID) gets its EntryID and joins the
+  // end of the folder, an existing one is replaced in place. Either way it
+  // gets a new modification time. Updates `item` only when the store did.
+  void Save(const StandinLock&, journal::StoredItem& item);
+  void Delete(const StandinLock&, std::wstring_view entryId);
+
+  // Replaces the whole folder; items without EntryID or time get them.
+  void Seed(const StandinLock&, std::vector<journal::StoredItem> items);
+  std::vector<journal::StoredItem> Contents(const StandinLock&);
+
+ private:
+  JournalFile& Journal();
+  void CompactIfWorthwhile(JournalFile::Session& session);
+
+  std::optional<std::filesystem::path> chosenFile_;
+  std::optional<JournalFile> journal_;
+  FolderState state_;
+};
+
+ContactsFolder& TheContactsFolder();
+
+}  // namespace outlook_standin
