@@ -1,0 +1,47 @@
+#include "quillmere_session.h"
+
+#include "contact_file.h"
+#include "contact_mapping.h"
+
+namespace quillmere {
+
+using contact_core::ContactRecord;
+
+bool QuillmereSession::OpenFreshContacts() {
+  CloseItems();
+  OpenContacts();
+  return HasOpenCollection();
+}
+
+bool QuillmereSession::AppendContactToFile(FileAccess& file, IDispatchPtr contact) {
+  if (!contact) return false;
+  const auto place = contact_file::PrepareAppend(file);
+  if (!place) return false;
+  ContactRecord record;
+  try {
+    contact_core::ReadContactOrRaise(contact, record);
+  } catch (const _com_error&) {
+    return false;
+  }
+  return contact_file::CommitAppend(file, *place, record);
+}
+
+bool QuillmereSession::ImportContactFile(FileAccess& file) {
+  const auto header = contact_file::ReadValidHeader(file);
+  if (!header) return false;
+  try {
+    OpenFreshContacts();
+    for (std::int32_t index = 0; index < header->recordCount; ++index) {
+      ContactRecord record;
+      if (!contact_file::ReadNextRecord(file, record)) return false;
+      IDispatchPtr contact = AddContact();
+      if (!contact) return false;
+      contact_core::WriteContact(&record, contact);
+    }
+  } catch (const _com_error&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace quillmere

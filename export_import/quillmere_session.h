@@ -1,0 +1,33 @@
+// Quillmere's way into Outlook: the shared Outlook session plus the two
+// operations that move contacts between Outlook and a contact file.
+#pragma once
+
+#include "file_access.h"
+#include "outlook_session.h"
+
+namespace quillmere {
+
+class QuillmereSession : public contact_core::OutlookSession {
+ public:
+  // Lets go of the collection held from before and opens a fresh one; false
+  // when Outlook cannot be reached. Unlike OpenContacts alone, a failure
+  // never leaves an earlier, stale collection open. Raises _com_error when
+  // Outlook fails while the old collection is walked or the new one counted.
+  bool OpenFreshContacts();
+
+  // Reads `contact` whole and appends it to `file` as one record, rewriting
+  // the header; true when the record and the new header were written. False,
+  // with the file as it was, when there is no contact, the file is not a
+  // valid contact file, it has no room for another record, Outlook cannot
+  // deliver every property of the contact, or a write fails.
+  bool AppendContactToFile(FileAccess& file, IDispatchPtr contact);
+
+  // Creates one new, saved Outlook contact per record of `file`; true when
+  // every record became one, also when the file holds none. A file that is
+  // not valid is refused before Outlook is touched. Stops at the first record
+  // that cannot be read whole or that Outlook refuses; the contacts created
+  // before stay.
+  bool ImportContactFile(FileAccess& file);
+};
+
+}  // namespace quillmere
