@@ -44,14 +44,18 @@ DATE ReadLastModificationTime(IDispatch* contact) {
   return AsDate(GetProperty(contact, ContactInterface(), "LastModificationTime"));
 }
 
+void ReadContactOrRaise(IDispatch* contact, ContactRecord& record) {
+  for (std::size_t index = 0; index < kContactFieldCount; ++index) {
+    const auto field = static_cast<FieldId>(index);
+    const _bstr_t text = ReadContactProperty(contact, field);
+    if (static_cast<const wchar_t*>(text) != nullptr) record.SetText(field, UnitsOf(text));
+  }
+}
+
 void ReadContact(IDispatchPtr contact, ContactRecord* record) noexcept {
   if (!contact || record == nullptr) return;
   try {
-    for (std::size_t index = 0; index < kContactFieldCount; ++index) {
-      const auto field = static_cast<FieldId>(index);
-      const _bstr_t text = ReadContactProperty(contact, field);
-      if (static_cast<const wchar_t*>(text) != nullptr) record->SetText(field, UnitsOf(text));
-    }
+    ReadContactOrRaise(contact, *record);
   } catch (const _com_error&) {
     // The caller gets the fields read so far; the rest stay as it left them.
   } catch (const std::exception&) {

@@ -25,6 +25,11 @@ DATE ReadLastModificationTime(IDispatch* contact);
 // field and the later ones as they were. A null contact or record does nothing.
 void ReadContact(IDispatchPtr contact, ContactRecord* record) noexcept;
 
+// ReadContact for callers that must not take a partly read contact for a
+// whole one: raises _com_error when Outlook cannot deliver a property, with
+// the fields before it filled in.
+void ReadContactOrRaise(IDispatch* contact, ContactRecord& record);
+
 // Sets all 25 writable properties of `contact` from `record` (an empty field
 // clears its property) and saves the contact. EntryID is never written.
 // Raises _com_error when Outlook refuses a property or the save; properties
