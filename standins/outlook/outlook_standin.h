@@ -94,7 +94,7 @@ struct Fault {
   OutlookCall call;
   HRESULT result = E_FAIL;
   long occurrence = 1;
-  std::wstring property;
+  std::wstring property{};
   bool sticky = false;
   bool asException = true;
 };

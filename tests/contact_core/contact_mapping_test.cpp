@@ -99,7 +99,10 @@ TEST_F(ContactMappingTest, AFailedReadKeepsTheFieldsBeforeItAndLeavesTheRestZero
   ContactRecord record;
   ReadContact(contact, &record);  // must not throw
 
-  for (std::size_t i = 1; i < 7; ++i) EXPECT_EQ(record.Text(static_cast<FieldId>(i)), u"v" + U16(std::to_wstring(i)));
+  for (std::size_t i = 1; i < 7; ++i) {
+    const std::u16string expected = U16(L"v" + std::to_wstring(i));
+    EXPECT_EQ(record.Text(static_cast<FieldId>(i)), expected);
+  }
   EXPECT_FALSE(record.Text(FieldId::EntryID).empty());
   for (std::size_t i = 7; i < kContactFieldCount; ++i) {
     const ContactField& field = kContactFields[i];
