@@ -60,8 +60,8 @@ std::optional<AppendPlace> PrepareAppend(FileAccess& file);
 // shorter than a record, then the new header; an empty file first gets the
 // header of a file without records. Answers true when all of it was written.
 // On any failure the file is put back as it was (its old header, its old
-// size), so a record that was not written whole is never counted and the
-// records before it stay readable.
+// size; only the bytes of a tail may differ), so a record that was not
+// written whole is never counted and the records before it stay readable.
 bool CommitAppend(FileAccess& file, const AppendPlace& place, const contact_core::ContactRecord& record);
 
 }  // namespace quillmere::contact_file
