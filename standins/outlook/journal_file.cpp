@@ -98,40 +98,43 @@ class TemporaryFile {
 
 }  // namespace
 
-JournalFile::JournalFile(std::filesystem::path file)
-    : file_(std::move(file)), lockName_(LockNameFor(file_)) {}
+JournalFile::JournalFile(std::filesystem::path file) : file_(std::move(file)) {
+  lock_ = UniqueHandle(CreateMutexW(nullptr, FALSE, LockNameFor(file_).c_str()));
+  if (!lock_) ThrowLastError(L"Cannot create the lock of", file_);
+}
 
 JournalFile::Session::Session(JournalFile& journal, FolderState& folder) : journal_(journal) {
-  lock_ = UniqueHandle(CreateMutexW(nullptr, FALSE, journal_.lockName_.c_str()));
-  if (!lock_) ThrowLastError(L"Cannot create the lock of", journal_.file_);
   // An abandoned lock means a writer died mid-entry; the journal's checksums
   // make its torn entry harmless, so the lock is simply taken over.
-  const DWORD waited = WaitForSingleObject(lock_.Get(), INFINITE);
-  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-    lock_.Close();
-    ThrowLastError(L"Cannot lock", journal_.file_);
-  }
+  const DWORD waited = WaitForSingleObject(journal_.lock_.Get(), INFINITE);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) ThrowLastError(L"Cannot lock", journal_.file_);
   try {
-    std::error_code ignored;  // a missing folder that cannot be made shows as the open failing
-    std::filesystem::create_directories(journal_.file_.parent_path(), ignored);
     file_ = OpenStoreFile();
     CatchUp(folder);
   } catch (...) {
     file_.Close();
-    ReleaseMutex(lock_.Get());
+    ReleaseMutex(journal_.lock_.Get());
     throw;
   }
 }
 
 JournalFile::Session::~Session() {
   file_.Close();
-  ReleaseMutex(lock_.Get());
+  ReleaseMutex(journal_.lock_.Get());
 }
 
 UniqueHandle JournalFile::Session::OpenStoreFile() const {
-  UniqueHandle file(CreateFileW(journal_.file_.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  const auto open = [this] {
+    return UniqueHandle(CreateFileW(journal_.file_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  };
+  UniqueHandle file = open();
+  if (!file && GetLastError() == ERROR_PATH_NOT_FOUND) {
+    std::error_code ignored;  // a folder that cannot be made shows as the second open failing
+    std::filesystem::create_directories(journal_.file_.parent_path(), ignored);
+    file = open();
+  }
   if (!file) ThrowLastError(L"Cannot open", journal_.file_);
   return file;
 }

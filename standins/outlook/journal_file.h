@@ -51,13 +51,12 @@ class JournalFile {
     UniqueHandle OpenStoreFile() const;
 
     JournalFile& journal_;
-    UniqueHandle lock_;
     UniqueHandle file_;
   };
 
  private:
   std::filesystem::path file_;
-  std::wstring lockName_;
+  UniqueHandle lock_;  // named mutex, shared with other processes using the file
   std::optional<journal::Generation> generation_;
   std::uint64_t validEnd_ = 0;  // end of the last entry applied
   std::uint64_t fileEnd_ = 0;   // size of the file as last seen

@@ -1,0 +1,39 @@
+// A test with COM initialised (multithreaded apartment), the stand-in
+// served from this process over an empty store file of its own, and a check
+// that the test released every stand-in object it was given.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "com_pointers.h"
+#include "outlook_standin.h"
+
+namespace outlook_standin::testing {
+
+// A store file path of its own for this process and `name`; no file yet.
+std::filesystem::path FreshStoreFile(std::wstring_view name);
+
+class StandinTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Outlook.Application created through COM, as clients create it.
+  IDispatchPtr CreateApplication();
+  // Application → "MAPI" namespace → Contacts folder.
+  IDispatchPtr ContactsFolder();
+  // A new Items collection of the Contacts folder.
+  IDispatchPtr NewItems();
+
+  std::filesystem::path storeFile_;
+
+ private:
+  std::optional<InProcessServer> server_;
+  long liveObjectsBefore_ = 0;
+};
+
+}  // namespace outlook_standin::testing
