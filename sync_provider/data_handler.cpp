@@ -87,7 +87,7 @@ STDMETHODIMP CDataHandler::SetPacket(LPBYTE lpbData, DWORD cbData) {
       const StoreLock lock(m_pStore->LockMutex());
       IDispatchPtr contact;
       if (is_new) {
-        if (!session.HasOpenCollection()) session.OpenContacts();
+        if (!session.HasOpenCollection()) m_pStore->OpenContacts();
         contact = session.AddContact();
       } else {
         contact = m_pStore->FindContactOf(item);
@@ -117,7 +117,7 @@ STDMETHODIMP CDataHandler::DeleteObj(REPLSETUP* pSetup) {
   return GuardedCall([&] {
     const CItem& item = ItemFromSetup(pSetup->hItem);
     const StoreLock lock(m_pStore->LockMutex());
-    m_pStore->Session().OpenContacts();
+    m_pStore->OpenContacts();
     const IDispatchPtr contact = m_pStore->FindContactOf(item);
     if (!contact) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     contact_core::CallMethod(contact, contact_core::ContactInterface(), "Delete");

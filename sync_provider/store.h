@@ -78,6 +78,10 @@ class CStore final : public IReplStore {
   contact_core::OutlookSession& Session() { return m_Session; }
   // The contact `item` names, or null; the caller holds the store lock.
   IDispatchPtr FindContactOf(const CItem& item);
+  // Opens a fresh item collection of the folder and answers its item count.
+  // When Outlook cannot be reached a collection held from before stays held;
+  // with none held at all that raises, rather than passing for an empty folder.
+  long OpenContacts();
   // Re-reads the folder's item collection, then its item count and latest
   // modification time into the store's folder view; under the store lock.
   void RefreshFolder();

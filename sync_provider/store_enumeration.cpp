@@ -36,7 +36,7 @@ HRESULT CStore::Enumerate(bool from_first, HREPLITEM* phItem, BOOL* pfExist) {
     const StoreLock lock(m_hMutex);
     // A store that has never looked at the folder would otherwise report it
     // empty, and the service manager would take every contact for deleted.
-    if (from_first && !m_Session.HasOpenCollection()) m_Session.OpenContacts();
+    if (from_first && !m_Session.HasOpenCollection()) OpenContacts();
     const IDispatchPtr contact = from_first ? m_Session.FirstContact() : m_Session.NextContact();
     if (!contact) return;
     *phItem = ItemHandle(ItemFor(contact).release());
