@@ -10,9 +10,14 @@ namespace outlook_standin {
 namespace {
 
 volatile LONG serverLocks = 0;
+volatile LONG liveFactories = 0;
 
 class ApplicationFactory final : public IClassFactory {
  public:
+  ApplicationFactory() { InterlockedIncrement(&liveFactories); }
+  ApplicationFactory(const ApplicationFactory&) = delete;
+  ApplicationFactory& operator=(const ApplicationFactory&) = delete;
+
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override {
     if (!object) return E_POINTER;
     if (interfaceId == IID_IUnknown || interfaceId == IID_IClassFactory) {
@@ -54,6 +59,8 @@ class ApplicationFactory final : public IClassFactory {
   }
 
  private:
+  ~ApplicationFactory() { InterlockedDecrement(&liveFactories); }
+
   volatile LONG references_ = 1;
 };
 
@@ -61,6 +68,8 @@ class ApplicationFactory final : public IClassFactory {
 
 IClassFactory* NewApplicationFactory() { return new (std::nothrow) ApplicationFactory(); }
 
-bool ServerLocked() { return InterlockedCompareExchange(&serverLocks, 0, 0) != 0; }
+bool FactoriesInUse() {
+  return InterlockedCompareExchange(&serverLocks, 0, 0) != 0 || InterlockedCompareExchange(&liveFactories, 0, 0) != 0;
+}
 
 }  // namespace outlook_standin

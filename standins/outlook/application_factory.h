@@ -9,7 +9,7 @@ namespace outlook_standin {
 // A new factory with one reference for the caller.
 IClassFactory* NewApplicationFactory();
 
-// Whether a client locked the server (IClassFactory::LockServer).
-bool ServerLocked();
+// Whether a client holds a factory or locked the server (LockServer).
+bool FactoriesInUse();
 
 }  // namespace outlook_standin

@@ -50,7 +50,7 @@ STDAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, LPVOID* object) {
 }
 
 STDAPI DllCanUnloadNow() {
-  return outlook_standin::LiveObjectCount() == 0 && !outlook_standin::ServerLocked() ? S_OK : S_FALSE;
+  return outlook_standin::LiveObjectCount() == 0 && !outlook_standin::FactoriesInUse() ? S_OK : S_FALSE;
 }
 
 STDAPI DllRegisterServer() {

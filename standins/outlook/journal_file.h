@@ -18,7 +18,6 @@ namespace outlook_standin {
 class JournalFile {
  public:
   explicit JournalFile(std::filesystem::path file);
-  const std::filesystem::path& Path() const { return file_; }
   // Makes the next session read the whole file again.
   void ForgetWhatWasRead() {
     generation_.reset();

@@ -50,10 +50,12 @@ TEST_F(StandinDll, ClassFactoryServesTheStoreFileNamedInTheEnvironment) {
   EXPECT_EQ(getClassObject(kItemsInterfaceId, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
             CLASS_E_CLASSNOTAVAILABLE);
   ASSERT_EQ(getClassObject(kApplicationClassId, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
-  const IClassFactoryPtr factoryOwner(factory, false);
+  IClassFactoryPtr factoryOwner(factory, false);
+  EXPECT_EQ(canUnloadNow(), S_FALSE) << "a factory is held";
   IDispatch* created = nullptr;
   ASSERT_EQ(factory->CreateInstance(nullptr, kApplicationInterfaceId, reinterpret_cast<void**>(&created)), S_OK);
   IDispatchPtr application(created, false);
+  factoryOwner = nullptr;
   EXPECT_EQ(canUnloadNow(), S_FALSE) << "an object is alive";
 
   {
