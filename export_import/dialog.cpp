@@ -20,10 +20,8 @@ INT_PTR Dialog::RunModal(HWND owner) {
 HWND Dialog::CreateModeless(HWND owner) {
   modal_ = false;
   result_ = 0;
-  const HWND window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
-                                         Procedure, reinterpret_cast<LPARAM>(this));
-  if (window != nullptr) ShowWindow(window, SW_SHOW);
-  return window;
+  return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, Procedure,
+                            reinterpret_cast<LPARAM>(this));
 }
 
 void Dialog::End(INT_PTR result) {

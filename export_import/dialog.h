@@ -20,9 +20,9 @@ class Dialog {
   // Runs the dialog modally, owned by `owner`; answers the result it ended
   // with (IDOK, IDCANCEL), or -1 when it could not be created.
   INT_PTR RunModal(HWND owner);
-  // Creates and shows the dialog without a modal loop, for callers that
-  // drive it through messages (tests, screenshots). Ending it destroys the
-  // window; so does destroying the object.
+  // Creates the dialog without a modal loop and without showing it, for
+  // callers that drive it through messages (tests, screenshots). Ending it
+  // destroys the window; so does destroying the object.
   HWND CreateModeless(HWND owner);
 
   HWND Window() const { return window_; }

@@ -129,9 +129,11 @@ void MainDialog::FillContactList() {
     }
   } catch (const _com_error&) {
     list.DeleteRows();
-    OnContactItemChanged();
   }
   selectedOnly = true;
+  // Not every list control reports its new rows as changed items, and an
+  // empty list reports nothing: Export follows the rebuilt list here.
+  OnContactItemChanged();
 }
 
 void MainDialog::AddContactRow(IDispatchPtr contact) const {

@@ -19,9 +19,9 @@ class MainDialog : public Dialog {
   ~MainDialog() override;
 
   // Rebuilds the list from Outlook, no row checked, and enters "Selected
-  // only" mode. When Outlook cannot be reached, or fails while the list is
-  // filled, the list stays empty: a part of the folder would pass for all
-  // of it.
+  // only" mode; Export is disabled, as no row is checked. When Outlook
+  // cannot be reached, or fails while the list is filled, the list stays
+  // empty: a part of the folder would pass for all of it.
   void FillContactList();
   // Whether the export writes the contact with this EntryID: every contact
   // in "Export all" mode; in "Selected only" mode those whose row is checked.
