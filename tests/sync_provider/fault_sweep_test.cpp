@@ -1,0 +1,285 @@
+// Every store and handler operation that reaches Outlook, with each Outlook
+// call it makes failing in turn: nothing escapes, the answer is a failure,
+// nothing leaks, and the store lock is free for another thread at once.
+//
+// One exception, by design: an operation that re-opens the item collection
+// while the store holds one goes on with the collection it held when Outlook
+// cannot be attached anew. Such a run may succeed, and then it must do exactly
+// what the run without a fault did.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "contact_record.h"
+#include "repl_objects.h"
+#include "store_fixture.h"
+#include "sync_selection.h"
+
+namespace pelloquin::test {
+namespace {
+
+using outlook_standin::OutlookCall;
+using test_support::ContactWith;
+
+constexpr HRESULT kFault = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0F17);
+
+constexpr OutlookCall kAllCalls[] = {
+    OutlookCall::CreateApplication, OutlookCall::GetIDsOfNames, OutlookCall::GetNamespace,
+    OutlookCall::GetDefaultFolder,  OutlookCall::Items,         OutlookCall::Count,
+    OutlookCall::Add,               OutlookCall::GetFirst,      OutlookCall::GetNext,
+    OutlookCall::PropertyGet,       OutlookCall::PropertyPut,   OutlookCall::Save,
+    OutlookCall::Delete,
+};
+
+// A store with its folder handle and handler, freeing what it was handed.
+struct SweepStore {
+  SweepStore() : store(NewStore()) {
+    EXPECT_EQ(store->Initialize(nullptr, 0), S_OK);
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(store->GetFolderInfo("Contact", &folder, &unknown), S_OK);
+    handler = static_cast<IReplObjHandler*>(unknown);
+  }
+  ~SweepStore() {
+    for (HREPLOBJ handle : owned) store->FreeObject(handle);
+    store->FreeObject(reinterpret_cast<HREPLOBJ>(folder));
+    store->ReportStatus(nullptr, nullptr, RSC_RELEASE, 0);
+  }
+  SweepStore(const SweepStore&) = delete;
+  SweepStore& operator=(const SweepStore&) = delete;
+
+  HREPLITEM Own(HREPLITEM item) {
+    if (item != nullptr) owned.push_back(reinterpret_cast<HREPLOBJ>(item));
+    return item;
+  }
+  void ReadFolder() {
+    BOOL changed = FALSE;
+    EXPECT_EQ(store->IsFolderChanged(folder, &changed), S_OK);
+  }
+  // Enumerates the folder; the second contact becomes `b`.
+  void Enumerate() {
+    HREPLITEM item = nullptr;
+    BOOL exists = FALSE;
+    std::vector<HREPLITEM> items;
+    for (HRESULT hr = store->FindFirstItem(folder, &item, &exists); SUCCEEDED(hr) && exists;
+         hr = store->FindNextItem(folder, &item, &exists)) {
+      items.push_back(Own(item));
+    }
+    ASSERT_EQ(items.size(), 3u);
+    b = items[1];
+  }
+  HRESULT WritePacket(HREPLITEM item) {
+    setup.hItem = item;
+    EXPECT_EQ(handler->Setup(&setup), S_OK);
+    contact_core::ContactRecord record;
+    record.SetText(contact_core::FieldId::LastName, u"Written");
+    std::vector<std::byte> packet(contact_core::CONTACT_RECORD_SIZE);
+    contact_core::ToBytes(record, std::span<std::byte, contact_core::CONTACT_RECORD_SIZE>(packet.data(),
+                                                                                          packet.size()));
+    return handler->SetPacket(reinterpret_cast<LPBYTE>(packet.data()), static_cast<DWORD>(packet.size()));
+  }
+
+  IReplStorePtr store;
+  HREPLFLD folder = nullptr;
+  IReplObjHandler* handler = nullptr;
+  HREPLITEM b = nullptr;
+  REPLSETUP setup{};
+  std::vector<HREPLOBJ> owned;
+};
+
+// A BOOL or no answer becomes an HRESULT: FALSE, or nothing done, is the safe
+// answer an Outlook failure must give.
+HRESULT Answer(bool done) { return done ? S_OK : E_FAIL; }
+
+struct Scenario {
+  const char* name;
+  bool reopens_held_collection;
+  std::function<void(SweepStore&)> prepare;
+  std::function<HRESULT(SweepStore&)> operation;
+};
+
+const Scenario kScenarios[] = {
+    {"IsFolderChanged", false, [](SweepStore&) {},
+     [](SweepStore& s) {
+       BOOL changed = FALSE;
+       const HRESULT hr = s.store->IsFolderChanged(s.folder, &changed);
+       return FAILED(hr) ? hr : Answer(changed);
+     }},
+    {"FindFirstItem", false, [](SweepStore&) {},
+     [](SweepStore& s) {
+       HREPLITEM item = nullptr;
+       BOOL exists = FALSE;
+       const HRESULT hr = s.store->FindFirstItem(s.folder, &item, &exists);
+       s.Own(item);
+       return FAILED(hr) ? hr : Answer(exists);
+     }},
+    {"FindNextItem", false,
+     [](SweepStore& s) {
+       HREPLITEM item = nullptr;
+       BOOL exists = FALSE;
+       EXPECT_EQ(s.store->FindFirstItem(s.folder, &item, &exists), S_OK);
+       s.Own(item);
+     },
+     [](SweepStore& s) {
+       HREPLITEM item = nullptr;
+       BOOL exists = FALSE;
+       const HRESULT hr = s.store->FindNextItem(s.folder, &item, &exists);
+       s.Own(item);
+       return FAILED(hr) ? hr : Answer(exists);
+     }},
+    {"IsItemChanged", false,
+     [](SweepStore& s) {
+       s.Enumerate();
+       SetModificationTime(std::wstring(WideOf(ItemOf(s.b)->m_EntryID)), ItemOf(s.b)->m_ModTime + 1.0);
+     },
+     [](SweepStore& s) { return Answer(s.store->IsItemChanged(s.folder, s.b, nullptr)); }},
+    {"IsItemReplicated", false,
+     [](SweepStore& s) {
+       s.Enumerate();
+       g_SyncSelected = true;
+       g_SelectedEntryIDs = {std::string(AnsiOf(ItemOf(s.b)->m_EntryID))};
+     },
+     [](SweepStore& s) { return Answer(s.store->IsItemReplicated(s.folder, s.b)); }},
+    {"UpdateItem", false,
+     [](SweepStore& s) {
+       s.Enumerate();
+       ItemOf(s.b)->m_ModTime = 0.0;
+     },
+     [](SweepStore& s) {
+       s.store->UpdateItem(s.folder, s.b, nullptr);
+       return Answer(ItemOf(s.b)->m_ModTime != 0.0);
+     }},
+    {"IsValidObject", false, [](SweepStore& s) { s.Enumerate(); },
+     [](SweepStore& s) { return s.store->IsValidObject(s.folder, s.b, 0); }},
+    {"GetPacket", false,
+     [](SweepStore& s) {
+       s.Enumerate();
+       ItemOf(s.b)->m_ModTime = 0.0;
+       s.setup.fRead = TRUE;
+       s.setup.hItem = s.b;
+       EXPECT_EQ(s.handler->Setup(&s.setup), S_OK);
+     },
+     [](SweepStore& s) {
+       LPBYTE data = nullptr;
+       DWORD size = 0;
+       const HRESULT hr = s.handler->GetPacket(&data, &size, 0);
+       if (FAILED(hr)) {
+         EXPECT_EQ(ItemOf(s.b)->m_ModTime, 0.0) << "a failed read records no time";
+       }
+       return hr;
+     }},
+    {"SetPacket of a new object", true, [](SweepStore& s) { s.ReadFolder(); },
+     [](SweepStore& s) {
+       const HRESULT hr = s.WritePacket(nullptr);
+       if (FAILED(hr)) {
+         EXPECT_EQ(s.setup.hItem, nullptr) << "no handle for a failed write";
+       }
+       s.Own(s.setup.hItem);
+       return hr;
+     }},
+    {"SetPacket of a known object", true,
+     [](SweepStore& s) {
+       s.Enumerate();
+       ItemOf(s.b)->m_ModTime = 0.0;
+     },
+     [](SweepStore& s) {
+       const HRESULT hr = s.WritePacket(s.b);
+       EXPECT_EQ(s.setup.hItem, s.b);
+       return hr;
+     }},
+    {"DeleteObj", true, [](SweepStore& s) { s.Enumerate(); },
+     [](SweepStore& s) {
+       REPLSETUP setup{};
+       setup.hItem = s.b;
+       return s.handler->DeleteObj(&setup);
+     }},
+};
+
+// What a run leaves behind: its answer and the folder's last names (new
+// contacts get new EntryIDs in every run).
+struct Outcome {
+  HRESULT answer;
+  std::vector<std::optional<std::wstring>> folder;
+  bool operator==(const Outcome&) const = default;
+};
+
+// The Outlook calls the operation itself made, by kind.
+std::map<OutlookCall, long> CallsMade() {
+  std::map<OutlookCall, long> calls;
+  for (OutlookCall call : kAllCalls) calls[call] = outlook_standin::CallCount(call);
+  return calls;
+}
+
+std::vector<std::optional<std::wstring>> FolderNow() {
+  std::vector<std::optional<std::wstring>> folder;
+  for (const auto& item : outlook_standin::FolderContents()) folder.push_back(item.contact.Get(L"LastName"));
+  return folder;
+}
+
+class FaultSweep : public test_support::OutlookTest {
+ protected:
+  void TearDown() override {
+    g_SyncSelected = false;
+    g_SelectedEntryIDs.clear();
+    OutlookTest::TearDown();
+  }
+
+  void SeedThree() {
+    Seed({ContactWith({{L"LastName", L"A"}}), ContactWith({{L"LastName", L"B"}}),
+          ContactWith({{L"LastName", L"C"}})});
+  }
+
+  // Runs the scenario once, with `fault` armed after its preparation.
+  Outcome Run(const Scenario& scenario, const outlook_standin::Fault* fault,
+              std::map<OutlookCall, long>* calls = nullptr) {
+    SeedThree();
+    const long handles_before = CReplObject::LiveCount();
+    const long outlook_objects_before = outlook_standin::LiveObjectCount();
+    Outcome outcome{};
+    {
+      SweepStore store;
+      scenario.prepare(store);
+      outlook_standin::ResetCallCounts();
+      if (fault != nullptr) outlook_standin::ArmFault(*fault);
+      outcome.answer = scenario.operation(store);
+      if (calls != nullptr) *calls = CallsMade();
+      outlook_standin::DisarmFaults();
+      EXPECT_TRUE(AnotherThreadGetsTheLockAtOnce()) << "the store lock is still held";
+      outcome.folder = FolderNow();
+    }
+    EXPECT_EQ(CReplObject::LiveCount(), handles_before) << "handle objects leaked";
+    EXPECT_EQ(outlook_standin::LiveObjectCount(), outlook_objects_before) << "Outlook objects leaked";
+    return outcome;
+  }
+};
+
+TEST_F(FaultSweep, EveryOutlookFailureIsAnsweredAsAFailure) {
+  for (const Scenario& scenario : kScenarios) {
+    SCOPED_TRACE(scenario.name);
+    std::map<OutlookCall, long> calls;
+    const Outcome clean = Run(scenario, nullptr, &calls);
+    ASSERT_TRUE(SUCCEEDED(clean.answer)) << "the run without a fault must succeed";
+
+    long faults = 0;
+    for (OutlookCall call : kAllCalls) {
+      for (long occurrence = 1; occurrence <= calls[call]; ++occurrence, ++faults) {
+        SCOPED_TRACE(testing::Message() << "call kind " << static_cast<int>(call) << ", occurrence " << occurrence);
+        const outlook_standin::Fault fault{.call = call, .result = kFault, .occurrence = occurrence};
+        const Outcome faulted = Run(scenario, &fault);
+        if (SUCCEEDED(faulted.answer)) {
+          EXPECT_TRUE(scenario.reopens_held_collection && faulted == clean)
+              << "succeeded with 0x" << std::hex << faulted.answer;
+        }
+      }
+    }
+    EXPECT_GT(faults, 0) << "the operation reaches Outlook";
+  }
+}
+
+}  // namespace
+}  // namespace pelloquin::test
