@@ -1,0 +1,174 @@
+#include "device_store.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <string>
+
+#include "console_text.h"
+
+namespace device {
+namespace {
+
+using console_text::PathUtf8;
+
+std::string Describe(const std::filesystem::path& file, const char* what, DWORD error) {
+  return std::string(what) + " " + PathUtf8(file) + ": " + console_text::Win32ErrorText(error);
+}
+
+std::vector<std::byte> ReadWhole(HANDLE handle, const std::filesystem::path& file) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(handle, &size)) throw StoreError(Describe(file, "cannot read", GetLastError()));
+  if (size.QuadPart > std::numeric_limits<DWORD>::max()) throw StoreError(PathUtf8(file) + " is too large for a device store");
+  std::vector<std::byte> bytes(static_cast<std::size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes.empty() && (!ReadFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                         read != bytes.size())) {
+    throw StoreError(Describe(file, "cannot read", GetLastError()));
+  }
+  return bytes;
+}
+
+}  // namespace
+
+DeviceStore::DeviceStore(const std::filesystem::path& file, Access access) : file_(file), access_(access) {
+  const bool change = access == Access::Change;
+  handle_ = CreateFileW(file.c_str(), change ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ,
+                        nullptr, change ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION) throw StoreError("the device store " + PathUtf8(file) + " is in use by another program");
+    if (error == ERROR_FILE_NOT_FOUND) throw StoreError("there is no device store at " + PathUtf8(file));
+    throw StoreError(Describe(file, "cannot open", error));
+  }
+  try {
+    const std::vector<std::byte> bytes = ReadWhole(handle_, file);
+    if (bytes.empty() && change) {
+      std::array<std::byte, kHeaderSize> header{};
+      EncodeHeader(image_.nextObjectId, header);
+      WriteAt(0, header);
+    } else {
+      image_ = DecodeStore(bytes);
+    }
+    for (std::size_t i = 0; i < image_.slots.size(); ++i) {
+      if (image_.slots[i].IsFree()) {
+        freeSlots_.push_back(i);
+      } else {
+        slotOf_.emplace(image_.slots[i].objectId, i);
+      }
+    }
+  } catch (const FormatError& error) {
+    CloseHandle(handle_);
+    throw StoreError(PathUtf8(file) + ": " + error.what());
+  } catch (...) {
+    CloseHandle(handle_);
+    throw;
+  }
+}
+
+DeviceStore::~DeviceStore() {
+  if (access_ == Access::Change) FlushFileBuffers(handle_);
+  CloseHandle(handle_);
+}
+
+std::vector<Entry> DeviceStore::Entries() const {
+  std::vector<Entry> entries;
+  for (const Slot& slot : image_.slots) {
+    if (!slot.IsFree()) entries.push_back({slot.objectId, slot.marks, slot.record});
+  }
+  return entries;
+}
+
+std::optional<Entry> DeviceStore::Find(std::uint32_t objectId) const {
+  const auto index = SlotOf(objectId);
+  if (!index) return std::nullopt;
+  const Slot& slot = image_.slots[*index];
+  return Entry{slot.objectId, slot.marks, slot.record};
+}
+
+std::uint32_t DeviceStore::Add(const contact_core::ContactRecord& record, Marks marks) {
+  RequireChange();
+  if (image_.nextObjectId == std::numeric_limits<std::uint32_t>::max()) {
+    throw StoreError("the device store has handed out every object id");
+  }
+  // The id is taken for good before the contact is written, so it can never
+  // be handed out twice, whenever the program stops.
+  const std::uint32_t objectId = image_.nextObjectId;
+  std::array<std::byte, kHeaderSize> header{};
+  EncodeHeader(objectId + 1, header);
+  WriteAt(0, header);
+  image_.nextObjectId = objectId + 1;
+  Put(objectId, record, marks);
+  return objectId;
+}
+
+void DeviceStore::Put(std::uint32_t objectId, const contact_core::ContactRecord& record, Marks marks) {
+  RequireChange();
+  if (objectId == kFreeSlot || objectId >= image_.nextObjectId) {
+    throw std::invalid_argument("object id " + std::to_string(objectId) + " was never handed out by this device");
+  }
+  const auto known = SlotOf(objectId);
+  const std::size_t index = known ? *known : FreeSlot();
+  image_.slots[index] = {objectId, marks, record};
+  WriteSlot(index);
+  slotOf_.emplace(objectId, index);
+}
+
+void DeviceStore::SetMarks(std::uint32_t objectId, Marks marks) {
+  RequireChange();
+  const auto index = SlotOf(objectId);
+  if (!index) throw std::invalid_argument("the device holds no contact " + std::to_string(objectId));
+  image_.slots[*index].marks = marks;
+  WriteSlot(*index);
+}
+
+void DeviceStore::Remove(std::uint32_t objectId) {
+  RequireChange();
+  const auto index = SlotOf(objectId);
+  if (!index) return;
+  image_.slots[*index] = Slot{};
+  WriteSlot(*index);
+  slotOf_.erase(objectId);
+  freeSlots_.push_back(*index);
+}
+
+std::optional<std::size_t> DeviceStore::SlotOf(std::uint32_t objectId) const {
+  const auto found = slotOf_.find(objectId);
+  if (found == slotOf_.end()) return std::nullopt;
+  return found->second;
+}
+
+std::size_t DeviceStore::FreeSlot() {
+  // The earliest free slot first, so the device keeps its order compact.
+  if (!freeSlots_.empty()) {
+    const auto earliest = std::min_element(freeSlots_.begin(), freeSlots_.end());
+    const std::size_t index = *earliest;
+    freeSlots_.erase(earliest);
+    return index;
+  }
+  image_.slots.emplace_back();
+  return image_.slots.size() - 1;
+}
+
+void DeviceStore::WriteSlot(std::size_t index) {
+  std::array<std::byte, kSlotSize> bytes{};
+  EncodeSlot(image_.slots[index], bytes);
+  WriteAt(SlotOffset(index), bytes);
+}
+
+void DeviceStore::WriteAt(std::size_t offset, std::span<const std::byte> bytes) {
+  LARGE_INTEGER position{};
+  position.QuadPart = static_cast<LONGLONG>(offset);
+  DWORD written = 0;
+  if (!SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN) ||
+      !WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size()) {
+    throw StoreError(Describe(file_, "cannot write", GetLastError()));
+  }
+}
+
+void DeviceStore::RequireChange() const {
+  if (access_ != Access::Change) throw std::logic_error("the device store was opened for reading only");
+}
+
+}  // namespace device

@@ -1,0 +1,72 @@
+// The simulated device's contact store file, opened for reading or for
+// changing. Every change is written through at once, each as one write in
+// place, so a program killed between two changes leaves a whole store.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <unordered_map>
+#include <vector>
+
+#include "device_store_format.h"
+
+namespace device {
+
+// The store could not be opened, read or written; what() says why.
+class StoreError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One contact on the device.
+struct Entry {
+  std::uint32_t objectId;
+  Marks marks;
+  contact_core::ContactRecord record;
+};
+
+class DeviceStore {
+ public:
+  enum class Access {
+    Read,    // others may read too, nobody may write meanwhile
+    Change,  // creates a missing store; others may read, nobody else may write
+  };
+
+  DeviceStore(const std::filesystem::path& file, Access access);
+  ~DeviceStore();
+  DeviceStore(const DeviceStore&) = delete;
+  DeviceStore& operator=(const DeviceStore&) = delete;
+
+  // The contacts in device order, those marked deleted included.
+  std::vector<Entry> Entries() const;
+  std::optional<Entry> Find(std::uint32_t objectId) const;
+
+  // Stores a new contact under a new object id and answers the id.
+  std::uint32_t Add(const contact_core::ContactRecord& record, Marks marks);
+  // Replaces the contact `objectId`, or adds it under that id when the device
+  // does not hold it (an id handed out earlier by Add).
+  void Put(std::uint32_t objectId, const contact_core::ContactRecord& record, Marks marks);
+  void SetMarks(std::uint32_t objectId, Marks marks);
+  // Frees the contact's slot; the id is never handed out again.
+  void Remove(std::uint32_t objectId);
+
+ private:
+  std::optional<std::size_t> SlotOf(std::uint32_t objectId) const;
+  std::size_t FreeSlot();
+  void WriteSlot(std::size_t index);
+  void WriteAt(std::size_t offset, std::span<const std::byte> bytes);
+  void RequireChange() const;
+
+  std::filesystem::path file_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  Access access_;
+  StoreImage image_;
+  std::unordered_map<std::uint32_t, std::size_t> slotOf_;
+  std::vector<std::size_t> freeSlots_;
+};
+
+}  // namespace device
