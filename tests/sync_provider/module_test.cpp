@@ -7,6 +7,7 @@
 #include "class_factory.h"
 #include "module_state.h"
 #include "store_fixture.h"
+#include "store_lock.h"
 
 namespace pelloquin::test {
 namespace {
@@ -162,6 +163,24 @@ TEST(DllCanUnloadNow, WaitsForStoresAndServerLocksButNotForFactories) {
   EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
   EXPECT_EQ(factory->LockServer(FALSE), S_OK);
   EXPECT_EQ(DllCanUnloadNow(), S_OK);
+}
+
+// Whether any handle to the store lock is open: a named mutex exists only
+// while someone holds a handle to it.
+bool StoreLockExists() {
+  const HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, kStoreLockName);
+  if (mutex == nullptr) return false;
+  CloseHandle(mutex);
+  return true;
+}
+
+TEST(Store, ReleasedWithoutRscReleaseStillClosesItsLockHandle) {
+  ASSERT_FALSE(StoreLockExists());
+  IReplStorePtr store = NewStore();
+  ASSERT_EQ(store->Initialize(nullptr, 0), S_OK);
+  ASSERT_TRUE(StoreLockExists());
+  store = nullptr;
+  EXPECT_FALSE(StoreLockExists());
 }
 
 DWORD SubkeyCount(HKEY root, const wchar_t* path) {
