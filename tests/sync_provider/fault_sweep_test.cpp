@@ -37,6 +37,10 @@ constexpr OutlookCall kAllCalls[] = {
     OutlookCall::Delete,
 };
 
+// A BOOL or no answer becomes an HRESULT: FALSE, or nothing done, is the safe
+// answer an Outlook failure must give.
+HRESULT Answer(bool done) { return done ? S_OK : E_FAIL; }
+
 // A store with its folder handle and handler, freeing what it was handed.
 struct SweepStore {
   SweepStore() : store(NewStore()) {
@@ -56,6 +60,15 @@ struct SweepStore {
   HREPLITEM Own(HREPLITEM item) {
     if (item != nullptr) owned.push_back(reinterpret_cast<HREPLOBJ>(item));
     return item;
+  }
+  // One step of the walk (FindFirstItem or FindNextItem); S_OK for an item.
+  HRESULT Step(bool from_first) {
+    HREPLITEM item = nullptr;
+    BOOL exists = FALSE;
+    const HRESULT hr = from_first ? store->FindFirstItem(folder, &item, &exists)
+                                  : store->FindNextItem(folder, &item, &exists);
+    Own(item);
+    return FAILED(hr) ? hr : Answer(exists);
   }
   void ReadFolder() {
     BOOL changed = FALSE;
@@ -92,10 +105,6 @@ struct SweepStore {
   std::vector<HREPLOBJ> owned;
 };
 
-// A BOOL or no answer becomes an HRESULT: FALSE, or nothing done, is the safe
-// answer an Outlook failure must give.
-HRESULT Answer(bool done) { return done ? S_OK : E_FAIL; }
-
 struct Scenario {
   const char* name;
   bool reopens_held_collection;
@@ -110,28 +119,9 @@ const Scenario kScenarios[] = {
        const HRESULT hr = s.store->IsFolderChanged(s.folder, &changed);
        return FAILED(hr) ? hr : Answer(changed);
      }},
-    {"FindFirstItem", false, [](SweepStore&) {},
-     [](SweepStore& s) {
-       HREPLITEM item = nullptr;
-       BOOL exists = FALSE;
-       const HRESULT hr = s.store->FindFirstItem(s.folder, &item, &exists);
-       s.Own(item);
-       return FAILED(hr) ? hr : Answer(exists);
-     }},
-    {"FindNextItem", false,
-     [](SweepStore& s) {
-       HREPLITEM item = nullptr;
-       BOOL exists = FALSE;
-       EXPECT_EQ(s.store->FindFirstItem(s.folder, &item, &exists), S_OK);
-       s.Own(item);
-     },
-     [](SweepStore& s) {
-       HREPLITEM item = nullptr;
-       BOOL exists = FALSE;
-       const HRESULT hr = s.store->FindNextItem(s.folder, &item, &exists);
-       s.Own(item);
-       return FAILED(hr) ? hr : Answer(exists);
-     }},
+    {"FindFirstItem", false, [](SweepStore&) {}, [](SweepStore& s) { return s.Step(true); }},
+    {"FindNextItem", false, [](SweepStore& s) { EXPECT_EQ(s.Step(true), S_OK); },
+     [](SweepStore& s) { return s.Step(false); }},
     {"IsItemChanged", false,
      [](SweepStore& s) {
        s.Enumerate();
