@@ -19,14 +19,22 @@ std::string Utf8(std::u16string_view text) {
 
 std::string PathUtf8(const std::filesystem::path& path) { return Utf8(std::wstring_view(path.native())); }
 
-std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int length = static_cast<int>(utf8.size());
-  const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+namespace {
+
+std::wstring WideFrom(UINT codePage, std::string_view text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int units = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), units);
+  MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), units);
   return wide;
 }
+
+}  // namespace
+
+std::wstring Wide(std::string_view utf8) { return WideFrom(CP_UTF8, utf8); }
+
+std::string AnsiToUtf8(std::string_view ansi) { return Utf8(WideFrom(CP_ACP, ansi)); }
 
 namespace {
 

@@ -18,18 +18,21 @@ std::string MarkText(const Marks& marks) {
 
 }  // namespace
 
-std::string ListLine(const Entry& entry) {
-  const auto& record = entry.record;
+std::string DisplayName(const contact_core::ContactRecord& record) {
   std::string name = Utf8(record.Text(FieldId::LastName));
   const std::string first = Utf8(record.Text(FieldId::FirstName));
   if (!first.empty()) name += name.empty() ? first : ", " + first;
   if (name.empty()) name = "(no name)";
   const std::string company = Utf8(record.Text(FieldId::CompanyName));
   if (!company.empty()) name += " (" + company + ")";
+  return name;
+}
+
+std::string ListLine(const Entry& entry) {
   char head[32];
   std::snprintf(head, sizeof head, "%5lu  %-7s  ", static_cast<unsigned long>(entry.objectId),
                 MarkText(entry.marks).c_str());
-  return head + name;
+  return head + DisplayName(entry.record);
 }
 
 std::string FullListing(const Entry& entry) {

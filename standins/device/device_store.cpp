@@ -104,7 +104,7 @@ std::uint32_t DeviceStore::Add(const contact_core::ContactRecord& record, Marks 
 
 void DeviceStore::Put(std::uint32_t objectId, const contact_core::ContactRecord& record, Marks marks) {
   RequireChange();
-  if (objectId == kFreeSlot || objectId >= image_.nextObjectId) {
+  if (!HandedOut(objectId)) {
     throw std::invalid_argument("object id " + std::to_string(objectId) + " was never handed out by this device");
   }
   const auto known = SlotOf(objectId);
@@ -112,6 +112,10 @@ void DeviceStore::Put(std::uint32_t objectId, const contact_core::ContactRecord&
   image_.slots[index] = {objectId, marks, record};
   WriteSlot(index);
   slotOf_.emplace(objectId, index);
+}
+
+bool DeviceStore::HandedOut(std::uint32_t objectId) const {
+  return objectId != kFreeSlot && objectId < image_.nextObjectId;
 }
 
 void DeviceStore::SetMarks(std::uint32_t objectId, Marks marks) {

@@ -47,8 +47,10 @@ class DeviceStore {
 
   // Stores a new contact under a new object id and answers the id.
   std::uint32_t Add(const contact_core::ContactRecord& record, Marks marks);
-  // Replaces the contact `objectId`, or adds it under that id when the device
-  // does not hold it (an id handed out earlier by Add).
+  // Whether Add has ever answered `objectId`.
+  bool HandedOut(std::uint32_t objectId) const;
+  // Replaces the contact `objectId`, or stores it again under that id when
+  // the device no longer holds it; the id must have been handed out.
   void Put(std::uint32_t objectId, const contact_core::ContactRecord& record, Marks marks);
   void SetMarks(std::uint32_t objectId, Marks marks);
   // Frees the contact's slot; the id is never handed out again.

@@ -1,0 +1,75 @@
+#include "command_line.h"
+
+#include <string>
+
+#include "console_text.h"
+
+namespace sync_host {
+
+const char kUsage[] =
+    "Usage: SyncHost --device STORE [options]\n"
+    "\n"
+    "Synchronises the desktop's contacts, through the sync provider registered\n"
+    "for \"Contact\", with a simulated device whose contacts are kept in the file\n"
+    "STORE (created when missing; see DeviceTool).\n"
+    "\n"
+    "Options:\n"
+    "  --device STORE         the device's contact store\n"
+    "  --state FILE           where the host keeps what it knows between\n"
+    "                         synchronisations (default: STORE.partnership)\n"
+    "  --conflicts POLICY     for a contact changed on both sides: skip (leave\n"
+    "                         both, the default), desktop or device (that side's\n"
+    "                         version wins)\n"
+    "  --options              open the provider's Sync Options dialog first\n"
+    "  --remove-duplicates    ask the provider to remove duplicate contacts first\n"
+    "  --no-sync              do only what --options and --remove-duplicates ask\n"
+    "  --quiet                print only the summary\n"
+    "  --help                 this text\n"
+    "\n"
+    "The provider keeps the Sync Options choice only while it is loaded, that is\n"
+    "for this one run: use --options in the run that synchronises.\n"
+    "\n"
+    "Exit status: 0 when every contact was synchronised, 1 when some or all\n"
+    "could not be, 2 for a mistake on the command line.\n";
+
+HostOptions ParseCommandLine(std::span<const std::wstring_view> args) {
+  HostOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::wstring_view arg = args[i];
+    const auto value = [&]() -> std::wstring_view {
+      if (i + 1 >= args.size()) throw UsageError(console_text::Utf8(arg) + " needs a value");
+      return args[++i];
+    };
+    if (arg == L"--help" || arg == L"/?") {
+      options.help = true;
+    } else if (arg == L"--device") {
+      options.device = value();
+    } else if (arg == L"--state") {
+      options.state = value();
+    } else if (arg == L"--conflicts") {
+      const std::wstring_view text = value();
+      const auto policy = ParseConflictPolicy(text);
+      if (!policy) throw UsageError("unknown conflict policy \"" + console_text::Utf8(text) + "\" (skip, desktop or device)");
+      options.policy = *policy;
+    } else if (arg == L"--options") {
+      options.optionsDialog = true;
+    } else if (arg == L"--remove-duplicates") {
+      options.removeDuplicates = true;
+    } else if (arg == L"--no-sync") {
+      options.synchronise = false;
+    } else if (arg == L"--quiet") {
+      options.quiet = true;
+    } else {
+      throw UsageError("unknown argument \"" + console_text::Utf8(arg) + "\"");
+    }
+  }
+  if (options.help) return options;
+  if (options.synchronise && options.device.empty()) throw UsageError("give the device's store with --device");
+  if (options.state.empty() && !options.device.empty()) {
+    options.state = options.device;
+    options.state += L".partnership";
+  }
+  return options;
+}
+
+}  // namespace sync_host

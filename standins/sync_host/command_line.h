@@ -1,0 +1,35 @@
+// What the person asked SyncHost to do, from its command line.
+#pragma once
+
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <string_view>
+
+#include "conflict_policy.h"
+
+namespace sync_host {
+
+struct HostOptions {
+  bool help = false;
+  std::filesystem::path device;
+  std::filesystem::path state;  // defaults to the device store's name + ".partnership"
+  ConflictPolicy policy = ConflictPolicy::Skip;
+  bool optionsDialog = false;
+  bool removeDuplicates = false;
+  bool synchronise = true;
+  bool quiet = false;
+};
+
+class UsageError : public std::invalid_argument {
+ public:
+  using std::invalid_argument::invalid_argument;
+};
+
+extern const char kUsage[];
+
+// Throws UsageError for an unknown option, a missing value or a missing
+// device store.
+HostOptions ParseCommandLine(std::span<const std::wstring_view> args);
+
+}  // namespace sync_host

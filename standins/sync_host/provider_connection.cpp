@@ -1,0 +1,214 @@
+#include "provider_connection.h"
+
+#include <array>
+#include <cstring>
+#include <utility>
+
+#include "console_text.h"
+
+namespace sync_host {
+namespace {
+
+using contact_core::CONTACT_RECORD_SIZE;
+
+constexpr UINT kStoreIdCapacity = 1024;
+
+std::string AnsiField(const char* text, std::size_t capacity) {
+  return console_text::AnsiToUtf8(std::string_view(text, strnlen(text, capacity)));
+}
+
+}  // namespace
+
+ProviderError::ProviderError(const char* method, HRESULT result)
+    : HostError(std::string("the provider's ") + method + " failed: " + console_text::SystemErrorText(result)),
+      result_(result) {}
+
+ProviderConnection::ProviderConnection(IReplStorePtr store) : store_(std::move(store)) {
+  if (const HRESULT result = store_->Initialize(&notify_, 0); FAILED(result)) throw ProviderError("Initialize", result);
+  STOREINFO info{};
+  info.cbStruct = sizeof info;
+  std::vector<BYTE> storeId(kStoreIdCapacity);
+  info.cbMaxStoreId = kStoreIdCapacity;
+  info.lpbStoreId = storeId.data();
+  if (const HRESULT result = store_->GetStoreInfo(&info); FAILED(result)) throw ProviderError("GetStoreInfo", result);
+  if (info.cbStoreId == 0 || info.cbStoreId > kStoreIdCapacity) {
+    throw HostError("the provider's GetStoreInfo reported no usable store identifier");
+  }
+  progId_ = AnsiField(info.szProgId, sizeof info.szProgId);
+  description_ = AnsiField(info.szStoreDesc, sizeof info.szStoreDesc);
+  const auto* first = reinterpret_cast<const std::byte*>(storeId.data());
+  storeId_.assign(first, first + info.cbStoreId);
+}
+
+ProviderConnection::~ProviderConnection() {
+  folder_ = {};
+  store_->ReportStatus(nullptr, nullptr, RSC_RELEASE, 0);
+}
+
+bool ProviderConnection::IsThisStore(std::span<const std::byte> other) {
+  Bytes copy(other.begin(), other.end());
+  return store_->CompareStoreIDs(reinterpret_cast<LPBYTE>(storeId_.data()), static_cast<UINT>(storeId_.size()),
+                                 reinterpret_cast<LPBYTE>(copy.data()), static_cast<UINT>(copy.size())) == 0;
+}
+
+void ProviderConnection::OpenFolder(ProviderHandle kept) {
+  HREPLFLD folder = kept.Folder();
+  IUnknown* handler = nullptr;
+  const HRESULT result = store_->GetFolderInfo(kContactObjectType, &folder, &handler);
+  if (folder != kept.Folder()) {
+    folder_ = ProviderHandle(store_, reinterpret_cast<HREPLOBJ>(folder));
+  } else {
+    folder_ = std::move(kept);
+  }
+  if (FAILED(result)) throw ProviderError("GetFolderInfo", result);
+  if (folder == nullptr || handler == nullptr) throw HostError("the provider's GetFolderInfo gave no folder or no object handler");
+  // The service manager uses the pointer it gets as the handler itself.
+  handler_ = static_cast<IReplObjHandler*>(handler);
+}
+
+bool ProviderConnection::FolderChanged() {
+  BOOL changed = FALSE;
+  if (const HRESULT result = store_->IsFolderChanged(Folder(), &changed); FAILED(result)) {
+    throw ProviderError("IsFolderChanged", result);
+  }
+  return changed != FALSE;
+}
+
+void ProviderConnection::ReportStatus(UINT status) { store_->ReportStatus(Folder(), nullptr, status, 0); }
+
+std::vector<ProviderHandle> ProviderConnection::EnumerateItems() {
+  std::vector<ProviderHandle> items;
+  struct CloseEnumeration {
+    IReplStore* store;
+    HREPLFLD folder;
+    ~CloseEnumeration() { store->FindItemClose(folder); }
+  } close{store_, Folder()};
+  HREPLITEM item = nullptr;
+  BOOL exists = FALSE;
+  if (const HRESULT result = store_->FindFirstItem(Folder(), &item, &exists); FAILED(result)) {
+    throw ProviderError("FindFirstItem", result);
+  }
+  while (exists) {
+    items.emplace_back(store_, reinterpret_cast<HREPLOBJ>(item));
+    item = nullptr;
+    exists = FALSE;
+    if (const HRESULT result = store_->FindNextItem(Folder(), &item, &exists); FAILED(result)) {
+      throw ProviderError("FindNextItem", result);
+    }
+  }
+  return items;
+}
+
+int ProviderConnection::CompareItems(HREPLITEM first, HREPLITEM second) { return store_->CompareItem(first, second); }
+
+bool ProviderConnection::IsChanged(HREPLITEM kept, HREPLITEM current) {
+  return store_->IsItemChanged(Folder(), kept, current) != FALSE;
+}
+
+bool ProviderConnection::IsReplicated(HREPLITEM item) { return store_->IsItemReplicated(Folder(), item) != FALSE; }
+
+void ProviderConnection::Update(HREPLITEM kept, HREPLITEM current) { store_->UpdateItem(Folder(), kept, current); }
+
+bool ProviderConnection::Exists(HREPLITEM item) {
+  const HRESULT result = store_->IsValidObject(Folder(), item, 0);
+  if (result == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) return false;
+  if (FAILED(result)) throw ProviderError("IsValidObject", result);
+  return true;
+}
+
+Bytes ProviderConnection::ToBytes(HREPLOBJ object) {
+  const UINT size = store_->ObjectToBytes(object, nullptr);
+  Bytes bytes(size);
+  const UINT written = store_->ObjectToBytes(object, reinterpret_cast<LPBYTE>(bytes.data()));
+  if (written != size) throw HostError("the provider's ObjectToBytes gave two different sizes for one handle");
+  return bytes;
+}
+
+ProviderHandle ProviderConnection::FromBytes(std::span<const std::byte> bytes) {
+  Bytes copy(bytes.begin(), bytes.end());
+  return ProviderHandle(store_, store_->BytesToObject(reinterpret_cast<LPBYTE>(copy.data()),
+                                                      static_cast<UINT>(copy.size())));
+}
+
+REPLSETUP ProviderConnection::SetupFor(bool read, HREPLITEM item) {
+  REPLSETUP setup{};
+  setup.cbStruct = sizeof setup;
+  setup.fRead = read;
+  std::strncpy(setup.szObjType, kContactObjectType, sizeof setup.szObjType - 1);
+  setup.pNotify = &notify_;
+  setup.pStore = store_;
+  setup.hFolder = Folder();
+  setup.hItem = item;
+  return setup;
+}
+
+void ProviderConnection::Setup(bool read, HREPLITEM item) {
+  REPLSETUP& setup = read ? readSetup_ : writeSetup_;
+  setup = SetupFor(read, item);
+  if (const HRESULT result = handler_->Setup(&setup); FAILED(result)) throw ProviderError("Setup", result);
+}
+
+std::optional<contact_core::ContactRecord> ProviderConnection::ReadPacket(HREPLITEM item) {
+  Setup(true, item);
+  LPBYTE data = nullptr;
+  DWORD size = 0;
+  const HRESULT result = handler_->GetPacket(&data, &size, CONTACT_RECORD_SIZE);
+  if (result == E_UNEXPECTED) return std::nullopt;
+  if (result != RWRN_LAST_PACKET) {
+    if (FAILED(result)) throw ProviderError("GetPacket", result);
+    throw HostError("the provider's GetPacket sent a contact in more than one packet");
+  }
+  if (data == nullptr || size != CONTACT_RECORD_SIZE) {
+    throw HostError("the provider's GetPacket sent " + std::to_string(size) + " bytes instead of a contact record");
+  }
+  return contact_core::FromBytes(std::span<const std::byte, CONTACT_RECORD_SIZE>(reinterpret_cast<const std::byte*>(data), CONTACT_RECORD_SIZE));
+}
+
+bool ProviderConnection::WritePacket(HREPLITEM item, const contact_core::ContactRecord& record) {
+  Setup(false, item);
+  std::array<std::byte, CONTACT_RECORD_SIZE> packet{};
+  contact_core::ToBytes(record, packet);
+  const HRESULT result = handler_->SetPacket(reinterpret_cast<LPBYTE>(packet.data()), CONTACT_RECORD_SIZE);
+  if (result == E_UNEXPECTED) return false;
+  if (FAILED(result)) throw ProviderError("SetPacket", result);
+  return true;
+}
+
+ProviderHandle ProviderConnection::WriteNewPacket(const contact_core::ContactRecord& record) {
+  const bool written = WritePacket(nullptr, record);
+  ProviderHandle created(store_, reinterpret_cast<HREPLOBJ>(writeSetup_.hItem));
+  if (!written || !created) throw HostError("the provider's SetPacket could not store a new contact");
+  return created;
+}
+
+void ProviderConnection::Delete(HREPLITEM item) {
+  REPLSETUP setup = SetupFor(false, item);
+  const HRESULT result = handler_->DeleteObj(&setup);
+  if (FAILED(result) && result != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) throw ProviderError("DeleteObj", result);
+}
+
+ConflictDescription ProviderConnection::DescribeConflict(HREPLITEM desktop, HREPLITEM device) {
+  CONFINFO info{};
+  info.cbStruct = sizeof info;
+  info.hFolder = Folder();
+  info.hLocalItem = desktop;
+  info.hRemoteItem = device;
+  ConflictDescription description;
+  description.result = store_->GetConflictInfo(&info);
+  if (description.result == RERR_IGNORE) {
+    description.verdict = ConflictDescription::Verdict::Equal;
+  } else if (description.result == S_OK) {
+    description.verdict = ConflictDescription::Verdict::Described;
+    description.desktop = AnsiField(info.szLocalDesc, sizeof info.szLocalDesc);
+    description.device = AnsiField(info.szRemoteDesc, sizeof info.szRemoteDesc);
+  }
+  return description;
+}
+
+HRESULT ProviderConnection::ShowOptionsDialog(HWND parent) {
+  return store_->ActivateDialog(OPTIONS_DIALOG, parent, Folder(), nullptr);
+}
+
+HRESULT ProviderConnection::RemoveDuplicates() { return store_->RemoveDuplicates(kContactObjectType, 0); }
+
+}  // namespace sync_host

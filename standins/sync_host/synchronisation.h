@@ -1,0 +1,35 @@
+// One synchronisation of the desktop's contacts with the device's, driven
+// the way the sync service manager drives a provider: restore the handles
+// kept from last time, ask whether the folder changed, enumerate, compare
+// each contact with its kept handle and with the device's marks, move
+// packets, deletions and conflicts, and keep the new handles.
+//
+// Every step is safe to stop after: the host state is saved atomically now
+// and then and at the end, and a contact that was carried to the other side
+// without the pairing being saved is paired again next time by its content,
+// so a synchronisation that was killed loses nothing and the next one
+// converges.
+#pragma once
+
+#include <filesystem>
+
+#include "conflict_policy.h"
+#include "device_store.h"
+#include "provider_connection.h"
+#include "sync_report.h"
+
+namespace sync_host {
+
+struct SyncSettings {
+  std::filesystem::path stateFile;
+  ConflictPolicy policy = ConflictPolicy::Skip;
+};
+
+// Runs on a connection whose folder is not open yet. Throws HostError when
+// the synchronisation cannot take place at all (another store's state, the
+// folder cannot be read); a contact that fails is reported and counted, and
+// the others go on.
+void Synchronise(ProviderConnection& provider, device::DeviceStore& device, const SyncSettings& settings,
+                 SyncReport& report);
+
+}  // namespace sync_host
