@@ -8,6 +8,7 @@
 #include "console_output.h"
 #include "file_commands.h"
 #include "language.h"
+#include "ole_apartment.h"
 #include "quillmere_session.h"
 
 namespace quillmere {
@@ -48,19 +49,6 @@ void CreateParentFolder(const std::wstring& path) {
   const auto separator = path.find_last_of(L"\\/");
   if (separator != std::wstring::npos) CreateDirectoryW(path.substr(0, separator).c_str(), nullptr);
 }
-
-class ComForThisThread {
- public:
-  ComForThisThread() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComForThisThread() {
-    if (initialised_) CoUninitialize();
-  }
-  ComForThisThread(const ComForThisThread&) = delete;
-  ComForThisThread& operator=(const ComForThisThread&) = delete;
-
- private:
-  bool initialised_;
-};
 
 int Export(const CommandLineRequest& request) {
   const std::wstring path = FullPath(request.path);
@@ -120,7 +108,7 @@ int RunCommandLine(const CommandLineRequest& request) {
       case CommandLineRequest::Action::Export:
       case CommandLineRequest::Action::Import: {
         UseLanguage(ReadLanguageBase());
-        const ComForThisThread com;
+        const OleApartment ole;
         return request.action == CommandLineRequest::Action::Export ? Export(request) : Import(request);
       }
     }

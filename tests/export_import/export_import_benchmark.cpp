@@ -168,12 +168,28 @@ std::pair<Clock::duration, Clock::duration> RawTransfers(const std::wstring& pat
   return {writes, reads};
 }
 
-void Report(const char* what, int contacts, Clock::duration ours, long outlook_calls, long file_operations,
-            Clock::duration bare) {
+struct Run {
+  Clock::duration time{};
+  long outlookCalls = 0;
+  long fileOperations = 0;
+};
+
+// Runs `command` on a fresh session and the file, counting what it costs.
+template <class Command>
+Run Measured(std::unique_ptr<Win32File> file, const char* what, Command command) {
+  CountingFile counting(*file);
+  QuillmereSession session;
+  outlook_standin::ResetCallCounts();
+  const auto start = Clock::now();
+  if (!command(session, counting)) std::printf("%s failed\n", what);
+  return {Clock::now() - start, OutlookCalls(), counting.operations};
+}
+
+void Report(const char* what, int contacts, const Run& ours, Clock::duration bare) {
   std::printf("%-7s %6d contacts  %7.3f s  %5.1f Outlook calls/contact  %4.1f file ops/contact  "
               "bare calls + raw I/O %7.3f s  ratio %.2f\n",
-              what, contacts, Seconds(ours), double(outlook_calls) / contacts, double(file_operations) / contacts,
-              Seconds(bare), Seconds(ours) / Seconds(bare));
+              what, contacts, Seconds(ours.time), double(ours.outlookCalls) / contacts,
+              double(ours.fileOperations) / contacts, Seconds(bare), Seconds(ours.time) / Seconds(bare));
 }
 
 void Measure(int contacts, const std::filesystem::path& folder) {
@@ -181,43 +197,21 @@ void Measure(int contacts, const std::filesystem::path& folder) {
   const std::wstring path = (folder / (L"bench-" + std::to_wstring(contacts) + L".fs")).wstring();
   DeleteFileW(path.c_str());
 
-  long export_calls = 0;
-  long export_operations = 0;
-  Clock::duration export_time{};
-  {
-    const auto file = Win32File::OpenForExport(path);
-    CountingFile counting(*file);
-    QuillmereSession session;
-    outlook_standin::ResetCallCounts();
-    const auto start = Clock::now();
-    if (!ExportContacts(session, counting, [](std::wstring_view) { return true; })) std::puts("export failed");
-    export_time = Clock::now() - start;
-    export_calls = OutlookCalls();
-    export_operations = counting.operations;
-  }
+  const Run exported = Measured(Win32File::OpenForExport(path), "export", [](QuillmereSession& session, FileAccess& file) {
+    return ExportContacts(session, file, [](std::wstring_view) { return true; });
+  });
   const long export_reads = outlook_standin::CallCount(OutlookCall::PropertyGet);
   const auto [raw_writes, raw_reads] = RawTransfers(path + L".raw", contacts);
-  Report("export", contacts, export_time, export_calls, export_operations, BarePropertyReads(export_reads) + raw_writes);
+  Report("export", contacts, exported, BarePropertyReads(export_reads) + raw_writes);
 
   // The bare writes first, from the same empty folder the import starts from.
   outlook_standin::SeedFolder({});
   const auto bare_writes = BarePropertyWrites(25L * contacts);
   outlook_standin::SeedFolder({});
-  long import_calls = 0;
-  long import_operations = 0;
-  Clock::duration import_time{};
-  {
-    const auto file = Win32File::OpenForImport(path);
-    CountingFile counting(*file);
-    QuillmereSession session;
-    outlook_standin::ResetCallCounts();
-    const auto start = Clock::now();
-    if (!session.ImportContactFile(counting)) std::puts("import failed");
-    import_time = Clock::now() - start;
-    import_calls = OutlookCalls();
-    import_operations = counting.operations;
-  }
-  Report("import", contacts, import_time, import_calls, import_operations, bare_writes + raw_reads);
+  const Run imported = Measured(Win32File::OpenForImport(path), "import", [](QuillmereSession& session, FileAccess& file) {
+    return session.ImportContactFile(file);
+  });
+  Report("import", contacts, imported, bare_writes + raw_reads);
   DeleteFileW(path.c_str());
 }
 
