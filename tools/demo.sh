@@ -10,11 +10,8 @@ ensure_packages "${required_packages[@]}" || exit 1
 configure_and_build i686 x86_64 || exit 1
 
 build="$root/build/x86_64"
-export WINEPREFIX="$build/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 . "$root/tools/lib/wine-prefix.sh"
-trap 'wineserver -k >/dev/null 2>&1' EXIT
+begin_wine_session "$build/wineprefix"
 ensure_wine_prefix || exit 1
 
 echo "Registering the Outlook stand-in in $WINEPREFIX"

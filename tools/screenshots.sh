@@ -11,18 +11,9 @@ configure_and_build x86_64 || exit 1
 
 build="$root/build/x86_64"
 out="$root/docs/screenshots"
-export WINEPREFIX="$build/screenshots-wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 . "$root/tools/lib/wine-prefix.sh"
+begin_wine_session "$build/screenshots-wineprefix"
 unset DISPLAY
-xvfb_pid=
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-}
-trap cleanup EXIT
 ensure_wine_prefix || exit 1
 start_private_xvfb || exit 1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null || exit 1

@@ -7,16 +7,8 @@
 ensure_packages "${required_packages[@]}" || exit 1
 configure_and_build i686 x86_64 || exit 1
 
-export WINEPREFIX="$root/build/x86_64/wineprefix"
-export WINEDEBUG=-all
 . "$root/tools/lib/wine-prefix.sh"
-xvfb_pid=
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-}
-trap cleanup EXIT
+begin_wine_session "$root/build/x86_64/wineprefix"
 if [ -z "${DISPLAY:-}" ]; then
   start_private_xvfb || exit 1
 fi

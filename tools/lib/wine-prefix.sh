@@ -36,3 +36,21 @@ start_private_xvfb() {
   echo "wine-run: could not start Xvfb" >&2
   return 1
 }
+
+# begin_wine_session PREFIX: Windows programs started from here on run in
+# PREFIX, quietly; when the script exits, the prefix's wineserver and the Xvfb
+# that start_private_xvfb may have started are ended, so no caller waits on
+# processes we left behind.
+begin_wine_session() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  xvfb_pid=
+  trap end_wine_session EXIT
+}
+
+end_wine_session() {
+  wineserver -k >/dev/null 2>&1
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+}
