@@ -66,6 +66,8 @@ Bytes EncodeHostState(const HostState& state) {
   }
   out.U32(static_cast<std::uint32_t>(state.temporaries.size()));
   for (const Bytes& temporary : state.temporaries) out.Block(temporary);
+  out.U32(static_cast<std::uint32_t>(state.pending.size()));
+  for (const std::uint32_t objectId : state.pending) out.U32(objectId);
   return out.Take();
 }
 
@@ -93,6 +95,7 @@ HostState DecodeHostState(std::span<const std::byte> bytes) {
     state.pairs.push_back(std::move(pair));
   }
   for (std::uint32_t count = in.U32(); count > 0; --count) state.temporaries.push_back(in.Block());
+  for (std::uint32_t count = in.U32(); count > 0; --count) state.pending.push_back(in.U32());
   if (!in.AtEnd()) throw StateFormatError("the host state file has bytes after its end");
   return state;
 }

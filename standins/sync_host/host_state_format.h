@@ -9,11 +9,15 @@
 //   pairs:              count (u32), then each: device object id (u32),
 //                       handle length (u32), handle bytes
 //   temporary contacts: count (u32), then each: handle length (u32), bytes
+//   pending:            count (u32), then each: device object id (u32)
 //
 // Temporary contacts are the device versions that a conflict put into the
 // desktop store to be described; a host that stopped before it removed them
-// removes them first thing next time. Little-endian. Plain C++ over bytes,
-// with no Windows header.
+// removes them first thing next time. A pending device contact is one whose
+// version was being put there when the host last saved its state: if the
+// host stopped before it learnt the new contact's handle, the next
+// connection finds that contact by its content and removes it.
+// Little-endian. Plain C++ over bytes, with no Windows header.
 #pragma once
 
 #include <cstddef>
@@ -37,6 +41,7 @@ struct HostState {
   Bytes folder;
   std::vector<Pair> pairs;
   std::vector<Bytes> temporaries;
+  std::vector<std::uint32_t> pending;
   bool operator==(const HostState&) const = default;
 };
 

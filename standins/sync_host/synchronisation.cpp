@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "console_text.h"
@@ -75,6 +76,9 @@ class Synchronisation {
   std::vector<Pairing> pairings_;
   std::unordered_map<std::uint32_t, std::size_t> pairingOf_;
   std::vector<ProviderHandle> temporaries_;
+  std::vector<std::uint32_t> pending_;
+  // What the desktop contacts left by an interrupted conflict hold.
+  std::unordered_multiset<std::u16string> strayContents_;
   std::vector<ProviderHandle> newDesktopItems_;
   std::unordered_map<std::uint32_t, device::Entry> deviceEntries_;
   bool enumerated_ = false;
@@ -93,11 +97,17 @@ void Synchronisation::Run() {
 
   RemoveTemporaries();
   for (auto& entry : device_.Entries()) deviceEntries_.emplace(entry.objectId, std::move(entry));
-  if (folderChanged) ReadDesktop();
+  for (const std::uint32_t objectId : pending_) {
+    const auto entry = deviceEntries_.find(objectId);
+    if (entry != deviceEntries_.end()) strayContents_.insert(Content(entry->second.record));
+  }
+  if (folderChanged || !strayContents_.empty()) ReadDesktop();
   report_.Note(std::string(folderChanged ? "The desktop's contacts changed" : "The desktop's contacts did not change") +
                "; " + std::to_string(deviceEntries_.size()) + " contacts on the device.");
   for (std::size_t i = 0, paired = pairings_.size(); i < paired; ++i) Reconcile(pairings_[i]);
   TakeNewDesktopContacts();
+  // Every contact a stopped conflict could have left has been looked at.
+  pending_.clear();
   TakeNewDeviceContacts();
   Checkpoint(true);
 }
@@ -126,6 +136,7 @@ void Synchronisation::RestoreState() {
   for (const Bytes& temporary : saved->temporaries) {
     if (ProviderHandle handle = provider_.FromBytes(temporary)) temporaries_.push_back(std::move(handle));
   }
+  pending_ = saved->pending;
 }
 
 void Synchronisation::RemoveTemporaries() {
@@ -270,8 +281,12 @@ void Synchronisation::ReceiveFromDevice(Pairing& pairing, const device::Entry& e
 
 void Synchronisation::ResolveConflict(Pairing& pairing, const device::Entry& entry) {
   // The provider describes two contacts of its own store, so the device's
-  // version goes into it for as long as the description takes.
+  // version goes into it for as long as the description takes. The state
+  // says so before and after, so no such contact outlives a stopped host.
+  pending_.push_back(entry.objectId);
+  Checkpoint();
   temporaries_.push_back(provider_.WriteNewPacket(entry.record));
+  pending_.pop_back();
   Checkpoint();
   const ConflictDescription description = provider_.DescribeConflict(DesktopItem(pairing), temporaries_.back().Item());
   provider_.Delete(temporaries_.back().Item());
@@ -336,11 +351,22 @@ void Synchronisation::TakeNewDesktopContacts() {
   int unselected = 0;
   for (ProviderHandle& item : newDesktopItems_) {
     try {
+      std::optional<ContactRecord> record;
+      if (!strayContents_.empty()) {
+        record = provider_.ReadPacket(item.Item());
+        const auto stray = record ? strayContents_.find(Content(*record)) : strayContents_.end();
+        if (stray != strayContents_.end()) {
+          strayContents_.erase(stray);
+          provider_.Delete(item.Item());
+          report_.Note("  removed   " + device::DisplayName(*record) + ": left on the desktop by a stopped conflict");
+          continue;
+        }
+      }
       if (!provider_.IsReplicated(item.Item())) {
         ++unselected;
         continue;
       }
-      const auto record = provider_.ReadPacket(item.Item());
+      if (!record) record = provider_.ReadPacket(item.Item());
       if (!record) continue;
       const auto match = unpaired.find(Content(*record));
       if (match != unpaired.end()) {
@@ -419,6 +445,7 @@ void Synchronisation::Checkpoint(bool finished) {
     if (!pairing.forgotten) state.pairs.push_back({pairing.objectId, provider_.ToBytes(pairing.kept.Object())});
   }
   for (const ProviderHandle& temporary : temporaries_) state.temporaries.push_back(provider_.ToBytes(temporary.Object()));
+  state.pending = pending_;
   SaveHostState(settings_.stateFile, state);
   changesSinceCheckpoint_ = 0;
 }
