@@ -121,7 +121,7 @@ Finished ChildProcess::Wait() {
 }
 
 void ChildProcess::Kill() {
-  TerminateProcess(process_.hProcess, 9);
+  TerminateProcess(process_.hProcess, kKilled);
   WaitForSingleObject(process_.hProcess, INFINITE);
 }
 

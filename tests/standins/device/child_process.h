@@ -37,8 +37,11 @@ class ChildProcess {
   std::optional<std::string> NextLine();
   // Reads the rest of the output and waits for the end.
   Finished Wait();
-  // Ends the child at once, as a crash or a kill would.
+  // Ends the child at once, as a crash or a kill would, with this exit code.
+  static constexpr DWORD kKilled = 9;
   void Kill();
+  DWORD Id() const { return process_.dwProcessId; }
+  bool HasEnded() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; }
 
  private:
   bool ReadMore(std::chrono::steady_clock::time_point deadline);

@@ -1,0 +1,114 @@
+// What SyncHost asks of the provider besides synchronising: the Sync Options
+// dialog, duplicate removal; and its own command line.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <chrono>
+#include <thread>
+
+#include "sync_host_fixture.h"
+
+namespace sync_host_testing {
+namespace {
+
+constexpr int kOptionList = 3003;
+constexpr int kSyncSelected = 3005;
+
+struct WindowSearch {
+  DWORD processId;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindOptionsDialog(HWND window, LPARAM search) {
+  auto& wanted = *reinterpret_cast<WindowSearch*>(search);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  if (owner == wanted.processId && std::wstring_view(title) == L"Sync Options" && IsWindowVisible(window)) {
+    wanted.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Checks one row of a list view in another process: the item record the
+// message points to must live in that process.
+void CheckRow(HANDLE process, HWND list, int row) {
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(2);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  ASSERT_TRUE(WriteProcessMemory(process, remote, &item, sizeof item, nullptr));
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK),
+            static_cast<LRESULT>(INDEXTOSTATEIMAGEMASK(2)));
+}
+
+TEST_F(SyncHostTest, WithSyncSelectedAndTwoContactsCheckedOnlyThoseTwoReachTheDevice) {
+  const auto ids = Seed({ContactNamed(L"Berg"), ContactNamed(L"Lind"), ContactNamed(L"Moe"), ContactNamed(L"Nygaard")});
+  standin_testing::ChildProcess host(standin_testing::ProgramBesideTest(L"SyncHost.exe"), HostArguments({L"--options"}));
+  WindowSearch search{host.Id()};
+  for (int tries = 0; tries < 600 && !search.found && !host.HasEnded(); ++tries) {
+    EnumWindows(FindOptionsDialog, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  if (!search.found) {
+    const auto run = host.Wait();
+    if (run.output.find("does not offer an options dialog") != std::string::npos) {
+      GTEST_SKIP() << "the provider has no options dialog yet";
+    }
+    FAIL() << "no Sync Options window appeared:\n" << run.output;
+  }
+  const HWND dialog = search.found;
+  SendMessageW(GetDlgItem(dialog, kSyncSelected), BM_CLICK, 0, 0);
+  const HWND list = GetDlgItem(dialog, kOptionList);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 4);
+  {
+    const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, host.Id());
+    ASSERT_NE(process, nullptr);
+    CheckRow(process, list, 0);
+    CheckRow(process, list, 2);
+    CloseHandle(process);
+  }
+  SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+
+  const auto run = host.Wait();
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+  EXPECT_EQ(Summary(run.output), "sent 2, received 0, deleted 0, conflicts 0, skipped 2, failed 0") << run.output;
+  const auto entries = DeviceEntries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(Text(entries[0].record, FieldId::EntryID), std::u16string(ids[0].begin(), ids[0].end()));
+  EXPECT_EQ(Text(entries[1].record, FieldId::EntryID), std::u16string(ids[2].begin(), ids[2].end()));
+}
+
+TEST_F(SyncHostTest, DuplicateRemovalLeavesTheLastOfEqualContacts) {
+  Seed({FullContact(L"Berg", L"Anna"), FullContact(L"Lind", L"Bo"), FullContact(L"Berg", L"Anna")});
+  const auto run = standin_testing::Run(standin_testing::ProgramBesideTest(L"SyncHost.exe"),
+                                        {L"--remove-duplicates", L"--no-sync"});
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+  if (run.output.find("does not offer duplicate removal") != std::string::npos) {
+    GTEST_SKIP() << "the provider does not remove duplicates yet";
+  }
+  const auto desktop = outlook_standin::FolderContents();
+  ASSERT_EQ(desktop.size(), 2u) << run.output;
+  EXPECT_EQ(desktop[0].contact.Get(L"LastName"), L"Lind");
+  EXPECT_EQ(desktop[1].contact.Get(L"LastName"), L"Berg");
+}
+
+TEST_F(SyncHostTest, TheCommandLineIsExplainedAndMistakesAreRefused) {
+  const auto program = standin_testing::ProgramBesideTest(L"SyncHost.exe");
+  const auto help = standin_testing::Run(program, {L"--help"});
+  EXPECT_EQ(help.exitCode, 0u);
+  EXPECT_TRUE(help.output.starts_with("Usage: SyncHost --device STORE [options]\n")) << help.output;
+
+  const auto wrong = standin_testing::Run(program, {L"--device", device_.wstring(), L"--conflicts", L"newest"});
+  EXPECT_EQ(wrong.exitCode, 2u);
+  EXPECT_TRUE(wrong.output.starts_with("SyncHost: unknown conflict policy \"newest\"")) << wrong.output;
+  EXPECT_FALSE(std::filesystem::exists(device_)) << "a refused command changes nothing";
+}
+
+}  // namespace
+}  // namespace sync_host_testing

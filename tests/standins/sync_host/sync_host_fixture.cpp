@@ -1,0 +1,191 @@
+#include "sync_host_fixture.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "contact_mapping.h"
+#include "outlook_dispatch.h"
+#include "outlook_session.h"
+
+namespace sync_host_testing {
+namespace {
+
+class SharedDesktop : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    wchar_t temp[MAX_PATH];
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    store_ = std::filesystem::path(temp) / (L"qm-sync-host-" + std::to_wstring(GetCurrentProcessId()) + L".olstore");
+    outlook_standin::UseStoreFile(store_);
+    // SyncHost's provider reaches the registered stand-in, which finds the
+    // store through the environment this process hands down.
+    ASSERT_TRUE(SetEnvironmentVariableW(L"OUTLOOK_STANDIN_STORE", store_.c_str()));
+    server_ = std::make_unique<outlook_standin::InProcessServer>();
+  }
+
+  void TearDown() override {
+    server_.reset();
+    std::error_code ignored;
+    std::filesystem::remove(store_, ignored);
+    CoUninitialize();
+  }
+
+ private:
+  std::filesystem::path store_;
+  std::unique_ptr<outlook_standin::InProcessServer> server_;
+};
+
+const auto* const registered = ::testing::AddGlobalTestEnvironment(new SharedDesktop);
+
+std::wstring WideName(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+void OpenDesktop(contact_core::OutlookSession& session) {
+  session.OpenContacts();
+  if (!session.HasOpenCollection()) throw std::runtime_error("the stand-in's Contacts folder cannot be opened");
+}
+
+IDispatchPtr FindOnDesktop(contact_core::OutlookSession& session, const std::wstring& entryId) {
+  IDispatchPtr contact = session.FindContact(_bstr_t(entryId.c_str()));
+  if (!contact) throw std::runtime_error("no desktop contact has the EntryID");
+  return contact;
+}
+
+}  // namespace
+
+outlook_standin::FolderItem FullContact(const std::wstring& lastName, const std::wstring& firstName) {
+  outlook_standin::FolderItem item;
+  for (std::size_t i = 1; i < contact_core::kContactFieldCount; ++i) {
+    item.contact.Set(WideName(contact_core::kContactFields[i].name), L"");
+  }
+  item.contact.Set(L"LastName", lastName);
+  item.contact.Set(L"FirstName", firstName);
+  return item;
+}
+
+outlook_standin::FolderItem ContactNamed(const std::wstring& lastName, const std::wstring& firstName) {
+  outlook_standin::FolderItem item;
+  item.contact.Set(L"LastName", lastName);
+  if (!firstName.empty()) item.contact.Set(L"FirstName", firstName);
+  return item;
+}
+
+std::u16string Content(const ContactRecord& record) {
+  const auto first = record.units.begin() + contact_core::Field(contact_core::kFirstWritableField).offset;
+  return std::u16string(first, record.units.end());
+}
+
+std::u16string Text(const ContactRecord& record, FieldId field) { return std::u16string(record.Text(field)); }
+
+std::string Summary(const std::string& output) {
+  const auto done = output.rfind("Done: ");
+  if (done == std::string::npos) return "no summary in:\n" + output;
+  const auto end = output.find(".\n", done);
+  return output.substr(done + 6, end == std::string::npos ? std::string::npos : end - done - 6);
+}
+
+void SyncHostTest::SetUp() { outlook_standin::ResetFolder(); }
+
+void SyncHostTest::TearDown() { outlook_standin::ResetFolder(); }
+
+std::vector<std::wstring> SyncHostTest::Seed(const std::vector<outlook_standin::FolderItem>& items) {
+  outlook_standin::SeedFolder(items);
+  std::vector<std::wstring> entryIds;
+  for (const auto& item : outlook_standin::FolderContents()) entryIds.push_back(item.entryId);
+  return entryIds;
+}
+
+std::vector<std::wstring> SyncHostTest::HostArguments(std::vector<std::wstring> options) const {
+  options.insert(options.begin(), {L"--device", device_.wstring()});
+  return options;
+}
+
+standin_testing::Finished SyncHostTest::Sync(std::vector<std::wstring> options) {
+  return standin_testing::Run(standin_testing::ProgramBesideTest(L"SyncHost.exe"), HostArguments(std::move(options)));
+}
+
+std::vector<device::Entry> SyncHostTest::DeviceEntries() const {
+  if (!std::filesystem::exists(device_)) return {};
+  return device::DeviceStore(device_, device::DeviceStore::Access::Read).Entries();
+}
+
+device::DeviceStore SyncHostTest::OpenDevice() const { return device::DeviceStore(device_, device::DeviceStore::Access::Change); }
+
+std::uint32_t SyncHostTest::AddOnDevice(const std::wstring& lastName, const std::wstring& firstName) {
+  ContactRecord record;
+  record.SetText(FieldId::LastName, std::u16string(lastName.begin(), lastName.end()));
+  record.SetText(FieldId::FirstName, std::u16string(firstName.begin(), firstName.end()));
+  return OpenDevice().Add(record, {.changed = true});
+}
+
+void SyncHostTest::EditOnDevice(std::uint32_t objectId, FieldId field, const std::u16string& text) {
+  auto store = OpenDevice();
+  ContactRecord record = store.Find(objectId).value().record;
+  record.SetText(field, text);
+  store.Put(objectId, record, {.changed = true});
+}
+
+void SyncHostTest::DeleteOnDevice(std::uint32_t objectId) { OpenDevice().SetMarks(objectId, {.deleted = true}); }
+
+std::uint32_t SyncHostTest::DeviceIdOf(const std::wstring& entryId) const {
+  for (const auto& entry : DeviceEntries()) {
+    if (entry.record.Text(FieldId::EntryID) == std::u16string_view(reinterpret_cast<const char16_t*>(entryId.data()), entryId.size())) {
+      return entry.objectId;
+    }
+  }
+  ADD_FAILURE() << "no device contact holds the desktop contact";
+  return 0;
+}
+
+std::vector<ContactRecord> SyncHostTest::DesktopRecords() const {
+  contact_core::OutlookSession session;
+  OpenDesktop(session);
+  std::vector<ContactRecord> records;
+  for (IDispatchPtr contact = session.FirstContact(); contact; contact = session.NextContact()) {
+    contact_core::ReadContactOrRaise(contact, records.emplace_back());
+  }
+  return records;
+}
+
+ContactRecord SyncHostTest::DesktopRecord(const std::wstring& entryId) const {
+  contact_core::OutlookSession session;
+  OpenDesktop(session);
+  ContactRecord record;
+  contact_core::ReadContactOrRaise(FindOnDesktop(session, entryId), record);
+  return record;
+}
+
+void SyncHostTest::EditOnDesktop(const std::wstring& entryId, FieldId field, const std::wstring& text) {
+  contact_core::OutlookSession session;
+  OpenDesktop(session);
+  const IDispatchPtr contact = FindOnDesktop(session, entryId);
+  contact_core::WriteContactProperty(contact, field, _bstr_t(text.c_str()));
+  contact_core::CallMethod(contact, contact_core::ContactInterface(), "Save");
+}
+
+void SyncHostTest::DeleteOnDesktop(const std::wstring& entryId) {
+  contact_core::OutlookSession session;
+  OpenDesktop(session);
+  contact_core::CallMethod(FindOnDesktop(session, entryId), contact_core::ContactInterface(), "Delete");
+}
+
+void SyncHostTest::ExpectConverged() {
+  std::vector<std::u16string> desktop;
+  for (const auto& record : DesktopRecords()) desktop.push_back(Content(record));
+  std::vector<std::u16string> device;
+  for (const auto& entry : DeviceEntries()) {
+    EXPECT_EQ(entry.marks, device::Marks{}) << "device contact " << entry.objectId << " still carries a mark";
+    device.push_back(Content(entry.record));
+  }
+  std::sort(desktop.begin(), desktop.end());
+  std::sort(device.begin(), device.end());
+  EXPECT_EQ(desktop, device) << "the two sides differ";
+  EXPECT_EQ(std::adjacent_find(device.begin(), device.end()), device.end()) << "a contact is there twice";
+  const auto again = Sync();
+  EXPECT_EQ(again.exitCode, 0u) << again.output;
+  EXPECT_EQ(Summary(again.output), "sent 0, received 0, deleted 0, conflicts 0, skipped 0, failed 0") << again.output;
+}
+
+}  // namespace sync_host_testing

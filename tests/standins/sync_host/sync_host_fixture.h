@@ -1,0 +1,70 @@
+// What the end-to-end tests of SyncHost share. The real SyncHost.exe runs as
+// a child process in a Wine prefix where Pelloquin.dll and OutlookStandin.dll
+// are registered; the child's stand-in and this process's stand-in keep one
+// Contacts folder in the store file named by OUTLOOK_STANDIN_STORE, so the
+// test prepares and inspects the desktop through its own copy while the
+// host works through the registered one.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "contact_record.h"
+#include "device_store.h"
+#include "outlook_standin.h"
+
+namespace sync_host_testing {
+
+using contact_core::ContactRecord;
+using contact_core::FieldId;
+
+// A contact with every one of the 25 properties set, so that it compares
+// equal to a contact written from a device record with the same texts.
+outlook_standin::FolderItem FullContact(const std::wstring& lastName, const std::wstring& firstName);
+outlook_standin::FolderItem ContactNamed(const std::wstring& lastName, const std::wstring& firstName = L"");
+
+// The 25 fields a contact carries, EntryID left out.
+std::u16string Content(const ContactRecord& record);
+std::u16string Text(const ContactRecord& record, FieldId field);
+
+// "sent 1, received 0, ..." as the host's last line reports it.
+std::string Summary(const std::string& output);
+
+class SyncHostTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::vector<std::wstring> Seed(const std::vector<outlook_standin::FolderItem>& items);
+  standin_testing::Finished Sync(std::vector<std::wstring> options = {});
+  std::vector<std::wstring> HostArguments(std::vector<std::wstring> options) const;
+
+  // The device's contacts, those marked deleted included.
+  std::vector<device::Entry> DeviceEntries() const;
+  device::DeviceStore OpenDevice() const;
+  std::uint32_t AddOnDevice(const std::wstring& lastName, const std::wstring& firstName = L"");
+  void EditOnDevice(std::uint32_t objectId, FieldId field, const std::u16string& text);
+  void DeleteOnDevice(std::uint32_t objectId);
+  // The device contact holding the desktop contact `entryId`.
+  std::uint32_t DeviceIdOf(const std::wstring& entryId) const;
+
+  // Every contact of the desktop folder as ReadContact reads it, in folder order.
+  std::vector<ContactRecord> DesktopRecords() const;
+  ContactRecord DesktopRecord(const std::wstring& entryId) const;
+  // Edits and saves one property, as a person does in Outlook.
+  void EditOnDesktop(const std::wstring& entryId, FieldId field, const std::wstring& text);
+  void DeleteOnDesktop(const std::wstring& entryId);
+
+  // Both sides hold the same contacts, each once per side, no device contact
+  // carries a mark, and another synchronisation carries nothing.
+  void ExpectConverged();
+
+  standin_testing::ScratchFolder folder_{L"sync-host"};
+  std::filesystem::path device_ = folder_ / L"device.dvc";
+  std::filesystem::path state_ = folder_ / L"device.dvc.partnership";
+};
+
+}  // namespace sync_host_testing
