@@ -1,0 +1,142 @@
+// How a synchronisation grows with the size of the folder: for a first
+// synchronisation and for one with a single changed contact, at 100, 1,000
+// and 5,000 contacts, the wall time and the number of calls into Outlook.
+//
+// The host's own engine drives Pelloquin.dll (loaded from beside this
+// program) against the Outlook stand-in served from this process, whose
+// counters see every call the provider makes.
+//
+//   sync_host_benchmark.exe [contacts...]
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "contact_mapping.h"
+#include "device_store.h"
+#include "outlook_dispatch.h"
+#include "outlook_session.h"
+#include "outlook_standin.h"
+#include "provider_connection.h"
+#include "synchronisation.h"
+
+namespace {
+
+using outlook_standin::OutlookCall;
+using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+
+constexpr OutlookCall kAllCalls[] = {
+    OutlookCall::CreateApplication, OutlookCall::GetIDsOfNames, OutlookCall::GetNamespace, OutlookCall::GetDefaultFolder,
+    OutlookCall::Items, OutlookCall::Count, OutlookCall::Add, OutlookCall::GetFirst, OutlookCall::GetNext,
+    OutlookCall::PropertyGet, OutlookCall::PropertyPut, OutlookCall::Save, OutlookCall::Delete,
+};
+
+long OutlookCalls() {
+  long total = 0;
+  for (const OutlookCall call : kAllCalls) total += outlook_standin::CallCount(call);
+  return total;
+}
+
+class Provider {
+ public:
+  Provider() : module_(LoadLibraryW(L"Pelloquin.dll")) {
+    if (!module_) throw std::runtime_error("Pelloquin.dll must sit next to the benchmark");
+    const auto getClassObject =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
+    IClassFactory* factory = nullptr;
+    if (!getClassObject || FAILED(getClassObject(CLSID_NULL, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
+      throw std::runtime_error("Pelloquin.dll gave no class factory");
+    }
+    factory_.Attach(factory);
+  }
+
+  IReplStorePtr NewStore() {
+    IReplStore* store = nullptr;
+    if (FAILED(factory_->CreateInstance(nullptr, IID_IReplStore, reinterpret_cast<void**>(&store)))) {
+      throw std::runtime_error("Pelloquin.dll made no store");
+    }
+    return IReplStorePtr(store, false);
+  }
+
+ private:
+  HMODULE module_;
+  IClassFactoryPtr factory_;
+};
+
+struct Measured {
+  double milliseconds;
+  long outlookCalls;
+  sync_host::SyncCounts counts;
+};
+
+Measured Synchronise(Provider& provider, const std::filesystem::path& device, const std::filesystem::path& state) {
+  outlook_standin::ResetCallCounts();
+  const auto start = std::chrono::steady_clock::now();
+  sync_host::SyncReport report(nullptr);
+  {
+    sync_host::ProviderConnection connection(provider.NewStore());
+    device::DeviceStore store(device, device::DeviceStore::Access::Change);
+    sync_host::Synchronise(connection, store, {.stateFile = state}, report);
+  }
+  const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+  return {elapsed.count(), OutlookCalls(), report.Counts()};
+}
+
+void EditOneContact(const std::wstring& entryId) {
+  contact_core::OutlookSession session;
+  session.OpenContacts();
+  const IDispatchPtr contact = session.FindContact(_bstr_t(entryId.c_str()));
+  contact_core::WriteContactProperty(contact, contact_core::FieldId::Title, _bstr_t(L"Changed"));
+  contact_core::CallMethod(contact, contact_core::ContactInterface(), "Save");
+}
+
+void Print(int contacts, const char* what, const Measured& measured) {
+  std::printf("%8d  %-22s %10.1f %14ld %12.1f   sent %d, received %d\n", contacts, what, measured.milliseconds,
+              measured.outlookCalls, static_cast<double>(measured.outlookCalls) / contacts, measured.counts.sent,
+              measured.counts.received);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<int> sizes;
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  if (sizes.empty()) sizes = {100, 1000, 5000};
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  int exitCode = 0;
+  try {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::filesystem::path folder = std::filesystem::path(temp) / (L"qm-sync-benchmark-" + std::to_wstring(GetCurrentProcessId()));
+    std::filesystem::create_directories(folder);
+    outlook_standin::UseStoreFile(folder / L"contacts.olstore");
+    const outlook_standin::InProcessServer server;
+    Provider provider;
+
+    std::printf("contacts  synchronisation           wall ms  Outlook calls   per contact\n");
+    for (const int contacts : sizes) {
+      std::vector<outlook_standin::FolderItem> items(static_cast<std::size_t>(contacts));
+      for (int i = 0; i < contacts; ++i) {
+        items[i].contact.Set(L"LastName", L"Contact " + std::to_wstring(i));
+        items[i].contact.Set(L"Email1Address", L"contact" + std::to_wstring(i) + L"@example.org");
+      }
+      outlook_standin::SeedFolder(items);
+      const auto device = folder / (L"device-" + std::to_wstring(contacts) + L".dvc");
+      const auto state = folder / (L"device-" + std::to_wstring(contacts) + L".partnership");
+      Print(contacts, "first", Synchronise(provider, device, state));
+      EditOneContact(outlook_standin::FolderContents()[static_cast<std::size_t>(contacts / 2)].entryId);
+      Print(contacts, "one contact changed", Synchronise(provider, device, state));
+    }
+    std::filesystem::remove_all(folder);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "benchmark failed: %s\n", error.what());
+    exitCode = 1;
+  }
+  CoUninitialize();
+  return exitCode;
+}
