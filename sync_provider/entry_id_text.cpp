@@ -1,30 +1,8 @@
 #include "entry_id_text.h"
 
-#include <windows.h>
+#include "ansi_text.h"
 
 namespace pelloquin {
-
-namespace {
-
-std::string ToAnsi(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-  std::string converted(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), converted.data(), length, nullptr,
-                      nullptr);
-  return converted;
-}
-
-std::wstring FromAnsi(std::string_view text) {
-  if (text.empty()) return {};
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring converted(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), converted.data(), length);
-  return converted;
-}
-
-}  // namespace
 
 SharedEntryId EntryIdFromOutlook(const _bstr_t& text) {
   const wchar_t* units = text;

@@ -72,6 +72,11 @@ class CStore final : public IReplStore {
   // Conflicts and duplicates.
   STDMETHODIMP GetConflictInfo(CONFINFO* pConfInfo) override;
   STDMETHODIMP RemoveDuplicates(LPCSTR lpszObjType, UINT uFlags) override;
+  // Whether a contact further down the folder than `position` (0 for the
+  // first item) equals `contact`. It walks the folder on its own, so a walk
+  // the caller is making over the store's session stays where it was. The
+  // caller holds the store lock; an Outlook failure raises _com_error.
+  bool IsDuplicate(IDispatchPtr contact, long position);
 
   // For the object handler, which works on the store's data under its lock.
   const StoreMutex& LockMutex() const { return m_hMutex; }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "ansi_text.h"
 #include "com_boundary.h"
 #include "data_handler.h"
 #include "store.h"
@@ -18,12 +19,6 @@ constexpr char kProgId[] = "MS.WinCE.Pelloquin";
 constexpr char kStoreDescription[] = "Outlook Pelloquin";
 // Every store reports the same identifier, terminating zero byte included.
 constexpr char kStoreId[] = "Pelloquin";
-
-template <std::size_t N>
-void CopyText(char (&destination)[N], const char* text) {
-  std::strncpy(destination, text, N - 1);
-  destination[N - 1] = '\0';
-}
 
 constexpr const char* kStatusTraces[] = {
     "CStore::ReportStatus default",
@@ -63,8 +58,8 @@ STDMETHODIMP CStore::GetStoreInfo(STOREINFO* pStoreInfo) {
     Trace("store is not yet initialized. return NOERROR");
     return S_OK;
   }
-  CopyText(pStoreInfo->szProgId, kProgId);
-  CopyText(pStoreInfo->szStoreDesc, kStoreDescription);
+  CopyAnsiText(pStoreInfo->szProgId, kProgId);
+  CopyAnsiText(pStoreInfo->szStoreDesc, kStoreDescription);
   pStoreInfo->cbStoreId = sizeof kStoreId;
   if (pStoreInfo->cbMaxStoreId < sizeof kStoreId) return E_OUTOFMEMORY;
   if (pStoreInfo->lpbStoreId == nullptr) return E_POINTER;

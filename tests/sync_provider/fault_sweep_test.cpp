@@ -74,7 +74,7 @@ struct SweepStore {
     BOOL changed = FALSE;
     EXPECT_EQ(store->IsFolderChanged(folder, &changed), S_OK);
   }
-  // Enumerates the folder; the second contact becomes `b`.
+  // Enumerates the folder; the first contact becomes `a`, the second `b`.
   void Enumerate() {
     HREPLITEM item = nullptr;
     BOOL exists = FALSE;
@@ -84,6 +84,7 @@ struct SweepStore {
       items.push_back(Own(item));
     }
     ASSERT_EQ(items.size(), 3u);
+    a = items[0];
     b = items[1];
   }
   HRESULT WritePacket(HREPLITEM item) {
@@ -100,6 +101,7 @@ struct SweepStore {
   IReplStorePtr store;
   HREPLFLD folder = nullptr;
   IReplObjHandler* handler = nullptr;
+  HREPLITEM a = nullptr;
   HREPLITEM b = nullptr;
   REPLSETUP setup{};
   std::vector<HREPLOBJ> owned;
@@ -188,6 +190,25 @@ const Scenario kScenarios[] = {
        setup.hItem = s.b;
        return s.handler->DeleteObj(&setup);
      }},
+    {"GetConflictInfo", false, [](SweepStore& s) { s.Enumerate(); },
+     [](SweepStore& s) {
+       CONFINFO info{};
+       info.cbStruct = sizeof info;
+       info.hLocalItem = s.a;
+       info.hRemoteItem = s.b;
+       const HRESULT hr = s.store->GetConflictInfo(&info);
+       if (FAILED(hr)) {
+         EXPECT_STREQ(info.szLocalDesc, "") << "a failed description writes none";
+         EXPECT_STREQ(info.szRemoteDesc, "");
+       }
+       return hr;
+     }},
+    {"RemoveDuplicates", true,
+     [](SweepStore&) {
+       outlook_standin::SeedFolder({ContactWith({{L"LastName", L"A"}}), ContactWith({{L"LastName", L"B"}}),
+                                    ContactWith({{L"LastName", L"A"}}), ContactWith({{L"LastName", L"B"}})});
+     },
+     [](SweepStore& s) { return s.store->RemoveDuplicates("Contact", 0); }},
 };
 
 // What a run leaves behind: its answer and the folder's last names (new
