@@ -32,8 +32,6 @@ std::wstring WideFrom(UINT codePage, std::string_view text) {
 
 }  // namespace
 
-std::wstring Wide(std::string_view utf8) { return WideFrom(CP_UTF8, utf8); }
-
 std::string AnsiToUtf8(std::string_view ansi) { return Utf8(WideFrom(CP_ACP, ansi)); }
 
 namespace {

@@ -13,7 +13,6 @@ namespace console_text {
 std::string Utf8(std::wstring_view text);
 std::string Utf8(std::u16string_view text);
 std::string PathUtf8(const std::filesystem::path& path);
-std::wstring Wide(std::string_view utf8);
 // Text in the system's 8-bit (ANSI) code page, as the sync interfaces carry it.
 std::string AnsiToUtf8(std::string_view ansi);
 

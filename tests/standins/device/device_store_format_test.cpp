@@ -5,6 +5,7 @@
 #include <string>
 
 #include "device_store_format.h"
+#include "record_named.h"
 
 namespace device {
 namespace {
@@ -12,16 +13,12 @@ namespace {
 using contact_core::ContactRecord;
 using contact_core::FieldId;
 
-ContactRecord Named(std::u16string_view last) {
-  ContactRecord record;
-  record.SetText(FieldId::LastName, last);
-  return record;
-}
+using standin_testing::RecordNamed;
 
 StoreImage ThreeSlots() {
   StoreImage image;
   image.nextObjectId = 8;
-  image.slots = {{3, {.changed = true}, Named(u"Berg")}, {}, {7, {.deleted = true}, Named(u"Ødegård")}};
+  image.slots = {{3, {.changed = true}, RecordNamed(u"Berg")}, {}, {7, {.deleted = true}, RecordNamed(u"Ødegård")}};
   return image;
 }
 

@@ -6,6 +6,7 @@
 
 #include "child_process.h"
 #include "device_store.h"
+#include "record_named.h"
 
 namespace device {
 namespace {
@@ -14,11 +15,7 @@ using contact_core::ContactRecord;
 using contact_core::FieldId;
 using standin_testing::ScratchFolder;
 
-ContactRecord Named(std::u16string_view last) {
-  ContactRecord record;
-  record.SetText(FieldId::LastName, last);
-  return record;
-}
+using standin_testing::RecordNamed;
 
 std::u16string_view LastName(const Entry& entry) { return entry.record.Text(FieldId::LastName); }
 
@@ -31,10 +28,10 @@ class DeviceStoreFile : public ::testing::Test {
 TEST_F(DeviceStoreFile, ChangesAreThereWhenTheStoreIsOpenedAgain) {
   {
     DeviceStore store(file_, DeviceStore::Access::Change);
-    EXPECT_EQ(store.Add(Named(u"Berg"), {.changed = true}), 1u);
-    EXPECT_EQ(store.Add(Named(u"Lind"), {}), 2u);
-    EXPECT_EQ(store.Add(Named(u"Moe"), {}), 3u);
-    store.Put(2, Named(u"Lindqvist"), {.changed = true});
+    EXPECT_EQ(store.Add(RecordNamed(u"Berg"), {.changed = true}), 1u);
+    EXPECT_EQ(store.Add(RecordNamed(u"Lind"), {}), 2u);
+    EXPECT_EQ(store.Add(RecordNamed(u"Moe"), {}), 3u);
+    store.Put(2, RecordNamed(u"Lindqvist"), {.changed = true});
     store.SetMarks(3, {.deleted = true});
   }
   const DeviceStore store(file_, DeviceStore::Access::Read);
@@ -51,13 +48,13 @@ TEST_F(DeviceStoreFile, ChangesAreThereWhenTheStoreIsOpenedAgain) {
 TEST_F(DeviceStoreFile, ARemovedContactsSlotIsReusedButItsIdIsNot) {
   {
     DeviceStore store(file_, DeviceStore::Access::Change);
-    store.Add(Named(u"A"), {});
-    store.Add(Named(u"B"), {});
-    store.Add(Named(u"C"), {});
+    store.Add(RecordNamed(u"A"), {});
+    store.Add(RecordNamed(u"B"), {});
+    store.Add(RecordNamed(u"C"), {});
     store.Remove(2);
     store.Remove(2);  // already gone: nothing to do
     EXPECT_FALSE(store.Find(2));
-    EXPECT_EQ(store.Add(Named(u"D"), {}), 4u);
+    EXPECT_EQ(store.Add(RecordNamed(u"D"), {}), 4u);
   }
   const DeviceStore store(file_, DeviceStore::Access::Read);
   const auto entries = store.Entries();
@@ -68,14 +65,14 @@ TEST_F(DeviceStoreFile, ARemovedContactsSlotIsReusedButItsIdIsNot) {
 
 TEST_F(DeviceStoreFile, PutStoresAgainAnIdHandedOutEarlierButRefusesOthers) {
   DeviceStore store(file_, DeviceStore::Access::Change);
-  store.Add(Named(u"A"), {});
+  store.Add(RecordNamed(u"A"), {});
   store.Remove(1);
   EXPECT_TRUE(store.HandedOut(1));
-  store.Put(1, Named(u"A again"), {});
+  store.Put(1, RecordNamed(u"A again"), {});
   EXPECT_EQ(LastName(*store.Find(1)), u"A again");
   EXPECT_FALSE(store.HandedOut(2));
-  EXPECT_THROW(store.Put(2, Named(u"B"), {}), std::invalid_argument);
-  EXPECT_THROW(store.Put(0, Named(u"B"), {}), std::invalid_argument);
+  EXPECT_THROW(store.Put(2, RecordNamed(u"B"), {}), std::invalid_argument);
+  EXPECT_THROW(store.Put(0, RecordNamed(u"B"), {}), std::invalid_argument);
   EXPECT_THROW(store.SetMarks(7, {}), std::invalid_argument);
 }
 
@@ -93,7 +90,7 @@ TEST_F(DeviceStoreFile, OnlyOneProgramChangesTheStoreAtATime) {
 TEST_F(DeviceStoreFile, AStoreOpenedForReadingRefusesChanges) {
   { DeviceStore create(file_, DeviceStore::Access::Change); }
   DeviceStore store(file_, DeviceStore::Access::Read);
-  EXPECT_THROW(store.Add(Named(u"A"), {}), std::logic_error);
+  EXPECT_THROW(store.Add(RecordNamed(u"A"), {}), std::logic_error);
 }
 
 TEST_F(DeviceStoreFile, SaysWhyAStoreCannotBeOpened) {

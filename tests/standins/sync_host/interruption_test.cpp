@@ -9,6 +9,8 @@
 namespace sync_host_testing {
 namespace {
 
+using test_support::ContactWith;
+
 std::wstring Numbered(const wchar_t* stem, int number) { return stem + std::to_wstring(100 + number); }
 
 class InterruptionTest : public SyncHostTest {
@@ -115,7 +117,7 @@ TEST_F(InterruptionTest, AHostKilledMidwayLosesNothingAndTheNextSynchronisationC
 }
 
 TEST_F(InterruptionTest, TheStateSurvivesARestartOfTheHost) {
-  const auto ids = Seed({ContactNamed(L"Berg"), ContactNamed(L"Lind")});
+  const auto ids = Seed({ContactWith({{L"LastName", L"Berg"}}), ContactWith({{L"LastName", L"Lind"}})});
   ASSERT_EQ(Sync().exitCode, 0u);
   const auto saved = std::filesystem::file_size(state_);
   EXPECT_GT(saved, 0u);
@@ -127,7 +129,7 @@ TEST_F(InterruptionTest, TheStateSurvivesARestartOfTheHost) {
 }
 
 TEST_F(InterruptionTest, ALostStateIsRebuiltByPairingEqualContactsInsteadOfCopyingThem) {
-  Seed({ContactNamed(L"Berg"), ContactNamed(L"Lind"), ContactNamed(L"Moe")});
+  Seed({ContactWith({{L"LastName", L"Berg"}}), ContactWith({{L"LastName", L"Lind"}}), ContactWith({{L"LastName", L"Moe"}})});
   ASSERT_EQ(Sync().exitCode, 0u);
   std::filesystem::remove(state_);
   AddOnDevice(L"Newman");
@@ -139,7 +141,7 @@ TEST_F(InterruptionTest, ALostStateIsRebuiltByPairingEqualContactsInsteadOfCopyi
 }
 
 TEST_F(InterruptionTest, AStateOfAnotherStoreIsRefusedAndLeftAlone) {
-  Seed({ContactNamed(L"Berg")});
+  Seed({ContactWith({{L"LastName", L"Berg"}})});
   sync_host::HostState other;
   other.storeId = {std::byte{'O'}, std::byte{'t'}, std::byte{'h'}, std::byte{'e'}, std::byte{'r'}};
   const sync_host::Bytes foreign = sync_host::EncodeHostState(other);
@@ -153,7 +155,7 @@ TEST_F(InterruptionTest, AStateOfAnotherStoreIsRefusedAndLeftAlone) {
 }
 
 TEST_F(InterruptionTest, ADamagedStateIsRefusedAndLeftAlone) {
-  Seed({ContactNamed(L"Berg")});
+  Seed({ContactWith({{L"LastName", L"Berg"}})});
   std::ofstream(state_, std::ios::binary) << "SHST garbage";
 
   const auto run = Sync();

@@ -11,6 +11,8 @@
 namespace sync_host_testing {
 namespace {
 
+using test_support::ContactWith;
+
 constexpr int kOptionList = 3003;
 constexpr int kSyncSelected = 3005;
 
@@ -48,7 +50,7 @@ void CheckRow(HANDLE process, HWND list, int row) {
 }
 
 TEST_F(SyncHostTest, WithSyncSelectedAndTwoContactsCheckedOnlyThoseTwoReachTheDevice) {
-  const auto ids = Seed({ContactNamed(L"Berg"), ContactNamed(L"Lind"), ContactNamed(L"Moe"), ContactNamed(L"Nygaard")});
+  const auto ids = Seed({ContactWith({{L"LastName", L"Berg"}}), ContactWith({{L"LastName", L"Lind"}}), ContactWith({{L"LastName", L"Moe"}}), ContactWith({{L"LastName", L"Nygaard"}})});
   standin_testing::ChildProcess host(standin_testing::ProgramBesideTest(L"SyncHost.exe"), HostArguments({L"--options"}));
   WindowSearch search{host.Id()};
   for (int tries = 0; tries < 600 && !search.found && !host.HasEnded(); ++tries) {

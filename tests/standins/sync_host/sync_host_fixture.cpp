@@ -3,42 +3,14 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
 
 #include "contact_mapping.h"
 #include "outlook_dispatch.h"
 #include "outlook_session.h"
+#include "record_named.h"
 
 namespace sync_host_testing {
 namespace {
-
-class SharedDesktop : public ::testing::Environment {
- public:
-  void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    wchar_t temp[MAX_PATH];
-    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
-    store_ = std::filesystem::path(temp) / (L"qm-sync-host-" + std::to_wstring(GetCurrentProcessId()) + L".olstore");
-    outlook_standin::UseStoreFile(store_);
-    // SyncHost's provider reaches the registered stand-in, which finds the
-    // store through the environment this process hands down.
-    ASSERT_TRUE(SetEnvironmentVariableW(L"OUTLOOK_STANDIN_STORE", store_.c_str()));
-    server_ = std::make_unique<outlook_standin::InProcessServer>();
-  }
-
-  void TearDown() override {
-    server_.reset();
-    std::error_code ignored;
-    std::filesystem::remove(store_, ignored);
-    CoUninitialize();
-  }
-
- private:
-  std::filesystem::path store_;
-  std::unique_ptr<outlook_standin::InProcessServer> server_;
-};
-
-const auto* const registered = ::testing::AddGlobalTestEnvironment(new SharedDesktop);
 
 std::wstring WideName(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
@@ -65,13 +37,6 @@ outlook_standin::FolderItem FullContact(const std::wstring& lastName, const std:
   return item;
 }
 
-outlook_standin::FolderItem ContactNamed(const std::wstring& lastName, const std::wstring& firstName) {
-  outlook_standin::FolderItem item;
-  item.contact.Set(L"LastName", lastName);
-  if (!firstName.empty()) item.contact.Set(L"FirstName", firstName);
-  return item;
-}
-
 std::u16string Content(const ContactRecord& record) {
   const auto first = record.units.begin() + contact_core::Field(contact_core::kFirstWritableField).offset;
   return std::u16string(first, record.units.end());
@@ -86,15 +51,11 @@ std::string Summary(const std::string& output) {
   return output.substr(done + 6, end == std::string::npos ? std::string::npos : end - done - 6);
 }
 
-void SyncHostTest::SetUp() { outlook_standin::ResetFolder(); }
-
-void SyncHostTest::TearDown() { outlook_standin::ResetFolder(); }
-
-std::vector<std::wstring> SyncHostTest::Seed(const std::vector<outlook_standin::FolderItem>& items) {
-  outlook_standin::SeedFolder(items);
-  std::vector<std::wstring> entryIds;
-  for (const auto& item : outlook_standin::FolderContents()) entryIds.push_back(item.entryId);
-  return entryIds;
+void SyncHostTest::SetUp() {
+  OutlookTest::SetUp();
+  // SyncHost's provider reaches the registered stand-in, which finds this
+  // process's store file through the environment the host inherits.
+  ASSERT_TRUE(SetEnvironmentVariableW(L"OUTLOOK_STANDIN_STORE", outlook_standin::StoreFile().c_str()));
 }
 
 std::vector<std::wstring> SyncHostTest::HostArguments(std::vector<std::wstring> options) const {
@@ -114,9 +75,8 @@ std::vector<device::Entry> SyncHostTest::DeviceEntries() const {
 device::DeviceStore SyncHostTest::OpenDevice() const { return device::DeviceStore(device_, device::DeviceStore::Access::Change); }
 
 std::uint32_t SyncHostTest::AddOnDevice(const std::wstring& lastName, const std::wstring& firstName) {
-  ContactRecord record;
-  record.SetText(FieldId::LastName, std::u16string(lastName.begin(), lastName.end()));
-  record.SetText(FieldId::FirstName, std::u16string(firstName.begin(), firstName.end()));
+  const auto record = standin_testing::RecordNamed(std::u16string(lastName.begin(), lastName.end()),
+                                                   std::u16string(firstName.begin(), firstName.end()));
   return OpenDevice().Add(record, {.changed = true});
 }
 

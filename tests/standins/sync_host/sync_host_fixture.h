@@ -1,9 +1,9 @@
 // What the end-to-end tests of SyncHost share. The real SyncHost.exe runs as
 // a child process in a Wine prefix where Pelloquin.dll and OutlookStandin.dll
 // are registered; the child's stand-in and this process's stand-in keep one
-// Contacts folder in the store file named by OUTLOOK_STANDIN_STORE, so the
-// test prepares and inspects the desktop through its own copy while the
-// host works through the registered one.
+// Contacts folder in this process's store file, which the child finds through
+// OUTLOOK_STANDIN_STORE, so the test prepares and inspects the desktop
+// through its own copy while the host works through the registered one.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include "contact_record.h"
 #include "device_store.h"
 #include "outlook_standin.h"
+#include "outlook_test_environment.h"
 
 namespace sync_host_testing {
 
@@ -24,7 +25,6 @@ using contact_core::FieldId;
 // A contact with every one of the 25 properties set, so that it compares
 // equal to a contact written from a device record with the same texts.
 outlook_standin::FolderItem FullContact(const std::wstring& lastName, const std::wstring& firstName);
-outlook_standin::FolderItem ContactNamed(const std::wstring& lastName, const std::wstring& firstName = L"");
 
 // The 25 fields a contact carries, EntryID left out.
 std::u16string Content(const ContactRecord& record);
@@ -33,12 +33,10 @@ std::u16string Text(const ContactRecord& record, FieldId field);
 // "sent 1, received 0, ..." as the host's last line reports it.
 std::string Summary(const std::string& output);
 
-class SyncHostTest : public ::testing::Test {
+class SyncHostTest : public test_support::OutlookTest {
  protected:
   void SetUp() override;
-  void TearDown() override;
 
-  std::vector<std::wstring> Seed(const std::vector<outlook_standin::FolderItem>& items);
   standin_testing::Finished Sync(std::vector<std::wstring> options = {});
   std::vector<std::wstring> HostArguments(std::vector<std::wstring> options) const;
 

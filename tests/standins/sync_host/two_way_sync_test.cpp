@@ -9,6 +9,8 @@
 namespace sync_host_testing {
 namespace {
 
+using test_support::ContactWith;
+
 std::vector<char> FileBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
@@ -17,10 +19,10 @@ std::vector<char> FileBytes(const std::filesystem::path& file) {
 constexpr char kNothingCarried[] = "sent 0, received 0, deleted 0, conflicts 0, skipped 0, failed 0";
 
 TEST_F(SyncHostTest, AFirstSynchronisationPutsEachContactOnTheDeviceAsReadContactReadsIt) {
-  auto longest = ContactNamed(std::wstring(63, L'L'), L"Max");
+  auto longest = ContactWith({{L"LastName", std::wstring(63, L'L')}, {L"FirstName", L"Max"}});
   longest.contact.Set(L"MobileTelephoneNumber", std::wstring(40, L'7'));  // longer than its field
   longest.contact.Set(L"BusinessAddressStreet", std::wstring(255, L'S'));
-  const auto ids = Seed({FullContact(L"Berg", L"Anna"), ContactNamed(L"Ødegård", L"Åse"), longest, ContactNamed(L"霧島", L"澪")});
+  const auto ids = Seed({FullContact(L"Berg", L"Anna"), ContactWith({{L"LastName", L"Ødegård"}, {L"FirstName", L"Åse"}}), longest, ContactWith({{L"LastName", L"霧島"}, {L"FirstName", L"澪"}})});
 
   const auto run = Sync();
   ASSERT_EQ(run.exitCode, 0u) << run.output;
@@ -41,7 +43,7 @@ TEST_F(SyncHostTest, AFirstSynchronisationPutsEachContactOnTheDeviceAsReadContac
 }
 
 TEST_F(SyncHostTest, AContactEditedOnTheDesktopTravelsAsOnePacket) {
-  const auto ids = Seed({ContactNamed(L"Berg"), ContactNamed(L"Lind"), ContactNamed(L"Moe")});
+  const auto ids = Seed({ContactWith({{L"LastName", L"Berg"}}), ContactWith({{L"LastName", L"Lind"}}), ContactWith({{L"LastName", L"Moe"}})});
   ASSERT_EQ(Sync().exitCode, 0u);
   const auto before = DeviceEntries();
 
@@ -59,7 +61,7 @@ TEST_F(SyncHostTest, AContactEditedOnTheDesktopTravelsAsOnePacket) {
 }
 
 TEST_F(SyncHostTest, AContactEditedOnTheDeviceUpdatesItsDesktopContactAndNothingElse) {
-  const auto ids = Seed({ContactNamed(L"Berg"), ContactNamed(L"Lind"), ContactNamed(L"Moe")});
+  const auto ids = Seed({ContactWith({{L"LastName", L"Berg"}}), ContactWith({{L"LastName", L"Lind"}}), ContactWith({{L"LastName", L"Moe"}})});
   ASSERT_EQ(Sync().exitCode, 0u);
   const auto before = outlook_standin::FolderContents();
 
@@ -80,7 +82,7 @@ TEST_F(SyncHostTest, AContactEditedOnTheDeviceUpdatesItsDesktopContactAndNothing
 }
 
 TEST_F(SyncHostTest, AContactCreatedOnTheDeviceBecomesADesktopContactWhoseHandleTheHostKeeps) {
-  Seed({ContactNamed(L"Berg")});
+  Seed({ContactWith({{L"LastName", L"Berg"}})});
   ASSERT_EQ(Sync().exitCode, 0u);
   const std::uint32_t added = AddOnDevice(L"Newman", L"Neil");
 
@@ -103,7 +105,7 @@ TEST_F(SyncHostTest, AContactCreatedOnTheDeviceBecomesADesktopContactWhoseHandle
 }
 
 TEST_F(SyncHostTest, ADeletionOnEitherSideReachesTheOther) {
-  const auto ids = Seed({ContactNamed(L"Berg"), ContactNamed(L"Lind"), ContactNamed(L"Moe")});
+  const auto ids = Seed({ContactWith({{L"LastName", L"Berg"}}), ContactWith({{L"LastName", L"Lind"}}), ContactWith({{L"LastName", L"Moe"}})});
   ASSERT_EQ(Sync().exitCode, 0u);
   DeleteOnDesktop(ids[0]);
   DeleteOnDevice(DeviceIdOf(ids[1]));
@@ -120,7 +122,7 @@ TEST_F(SyncHostTest, ADeletionOnEitherSideReachesTheOther) {
 }
 
 TEST_F(SyncHostTest, AnEditBeatsADeletionOnTheOtherSide) {
-  const auto ids = Seed({ContactNamed(L"Berg"), ContactNamed(L"Lind")});
+  const auto ids = Seed({ContactWith({{L"LastName", L"Berg"}}), ContactWith({{L"LastName", L"Lind"}})});
   ASSERT_EQ(Sync().exitCode, 0u);
   EditOnDesktop(ids[0], FieldId::Title, L"Dr");
   DeleteOnDevice(DeviceIdOf(ids[0]));
@@ -138,7 +140,7 @@ TEST_F(SyncHostTest, AnEditBeatsADeletionOnTheOtherSide) {
 }
 
 TEST_F(SyncHostTest, AContactAddedAndDeletedOnTheDeviceNeverReachesTheDesktop) {
-  Seed({ContactNamed(L"Berg")});
+  Seed({ContactWith({{L"LastName", L"Berg"}})});
   ASSERT_EQ(Sync().exitCode, 0u);
   DeleteOnDevice(AddOnDevice(L"Fleeting"));
 
