@@ -19,33 +19,12 @@ cmake --build "$build" -j2 --target PelloquinScreenshotStage >"$build/screenshot
   exit 1
 }
 
-out="$root/docs/screenshots"
-export WINEPREFIX="$build/screenshots-wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 . "$root/tools/lib/wine-prefix.sh"
+. "$root/tools/lib/screenshot-stage.sh"
+begin_wine_session "$build/screenshots-wineprefix"
 unset DISPLAY
-xvfb_pid=
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-}
-trap cleanup EXIT
 ensure_wine_prefix || exit 1
 start_private_xvfb || exit 1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null || exit 1
 
-mkdir -p "$out"
-coproc STAGE { wine "$build/tests/sync_provider/PelloquinScreenshotStage.exe" 2>&1; }
-stage_pid=$STAGE_PID
-taken=0
-while read -r word name left top width height <&"${STAGE[0]}"; do
-  [ "$word" = shot ] || { echo "stage: $word $name $left $top $width $height" >&2; continue; }
-  import -display "$DISPLAY" -window root -crop "${width}x${height}+${left}+${top}" +repage "$out/$name.png" || exit 1
-  echo "  docs/screenshots/$name.png"
-  taken=$((taken + 1))
-  echo taken >&"${STAGE[1]}"
-done
-wait "$stage_pid" 2>/dev/null
-[ "$taken" -eq 1 ] || { echo "expected 1 screenshot, took $taken" >&2; exit 1; }
+take_stage_shots "$build/tests/sync_provider/PelloquinScreenshotStage.exe" "$root/docs/screenshots" 1

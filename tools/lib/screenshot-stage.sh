@@ -1,0 +1,24 @@
+# Shared by the screenshot scripts. Source it after wine-prefix.sh, with the
+# Wine session begun and DISPLAY set.
+
+# take_stage_shots STAGE.EXE OUT_DIR COUNT: runs a screenshot stage, a program
+# that shows one window at a time and prints "shot NAME LEFT TOP WIDTH
+# HEIGHT" for it; takes each from the screen into OUT_DIR/NAME.png and tells
+# the stage to go on. Fails unless exactly COUNT were taken.
+take_stage_shots() {
+  local stage=$1 out=$2 expected=$3
+  local word name left top width height taken=0
+  mkdir -p "$out" || return 1
+  coproc STAGE { wine "$stage" 2>&1; }
+  local stage_pid=$STAGE_PID
+  while read -r word name left top width height <&"${STAGE[0]}"; do
+    [ "$word" = shot ] || { echo "stage: $word $name $left $top $width $height" >&2; continue; }
+    import -display "$DISPLAY" -window root -crop "${width}x${height}+${left}+${top}" +repage "$out/$name.png" ||
+      return 1
+    echo "  $out/$name.png"
+    taken=$((taken + 1))
+    echo taken >&"${STAGE[1]}"
+  done
+  wait "$stage_pid" 2>/dev/null
+  [ "$taken" -eq "$expected" ] || { echo "expected $expected screenshots, took $taken" >&2; return 1; }
+}
