@@ -272,6 +272,9 @@ class FaultSweep : public test_support::OutlookTest {
 TEST_F(FaultSweep, EveryOutlookFailureIsAnsweredAsAFailure) {
   for (const Scenario& scenario : kScenarios) {
     SCOPED_TRACE(scenario.name);
+    // Member names are looked up once per process: a first run does that, so
+    // the measured run makes the same calls as every faulted run after it.
+    Run(scenario, nullptr);
     std::map<OutlookCall, long> calls;
     const Outcome clean = Run(scenario, nullptr, &calls);
     ASSERT_TRUE(SUCCEEDED(clean.answer)) << "the run without a fault must succeed";

@@ -17,23 +17,27 @@ ensure_wine_prefix() {
   wineserver -p30 >/dev/null 2>&1 || true
 }
 
-# Starts Xvfb on the first free display number; sets DISPLAY and xvfb_pid.
+# Starts Xvfb on a display number it picks itself (-displayfd), so two
+# scripts starting one at the same moment never share it; sets DISPLAY and
+# xvfb_pid.
 start_private_xvfb() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    local tries
-    for tries in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill "$xvfb_pid" 2>/dev/null
-    xvfb_pid=
+  local number_file tries
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for tries in $(seq 100); do
+    if [ -s "$number_file" ]; then
+      export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+      rm -f "$number_file"
+      return 0
+    fi
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
   done
-  echo "wine-run: could not start Xvfb" >&2
+  rm -f "$number_file"
+  kill "$xvfb_pid" 2>/dev/null
+  xvfb_pid=
+  echo "could not start Xvfb" >&2
   return 1
 }
 
