@@ -103,7 +103,8 @@ void Synchronisation::Run() {
   }
   if (folderChanged || !strayContents_.empty()) ReadDesktop();
   report_.Note(std::string(folderChanged ? "The desktop's contacts changed" : "The desktop's contacts did not change") +
-               "; " + std::to_string(deviceEntries_.size()) + " contacts on the device.");
+               "; " + std::to_string(deviceEntries_.size()) + (deviceEntries_.size() == 1 ? " contact" : " contacts") +
+               " on the device.");
   for (std::size_t i = 0, paired = pairings_.size(); i < paired; ++i) Reconcile(pairings_[i]);
   TakeNewDesktopContacts();
   // Every contact a stopped conflict could have left has been looked at.
