@@ -21,10 +21,6 @@ cmake --build "$build" -j2 --target PelloquinScreenshotStage >"$build/screenshot
 
 . "$root/tools/lib/wine-prefix.sh"
 . "$root/tools/lib/screenshot-stage.sh"
-begin_wine_session "$build/screenshots-wineprefix"
-unset DISPLAY
-ensure_wine_prefix || exit 1
-start_private_xvfb || exit 1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null || exit 1
+begin_screenshot_session "$build" || exit 1
 
 take_stage_shots "$build/tests/sync_provider/PelloquinScreenshotStage.exe" "$root/docs/screenshots" 1

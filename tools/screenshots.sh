@@ -13,10 +13,6 @@ build="$root/build/x86_64"
 out="$root/docs/screenshots"
 . "$root/tools/lib/wine-prefix.sh"
 . "$root/tools/lib/screenshot-stage.sh"
-begin_wine_session "$build/screenshots-wineprefix"
-unset DISPLAY
-ensure_wine_prefix || exit 1
-start_private_xvfb || exit 1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null || exit 1
+begin_screenshot_session "$build" || exit 1
 
 take_stage_shots "$build/tests/export_import/QuillmereScreenshotStage.exe" "$out" 4 || exit 1
