@@ -1,10 +1,23 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds both architectures, prepares
-# the Wine prefix build/x86_64/wineprefix with the Outlook stand-in registered
-# as Outlook and seeded with the sample address book, then runs Quillmere on
-# it: its window when a display is available, otherwise the command-line
-# export to C:\ContactDB\sample.fs, followed by what that file holds.
+# The main job, on the embedded default (the stand-in's sample address book):
+#
+#   tools/demo.sh [export|sync]     (both parts when no part is named)
+#
+# Installs what is missing, builds both architectures, and prepares the Wine
+# prefix build/x86_64/wineprefix: the Outlook stand-in registered as Outlook
+# and seeded with the sample address book, Pelloquin.dll registered as the
+# contact provider. Then:
+#   export  Quillmere: its window when a display is available, otherwise the
+#           command-line export to C:\ContactDB\sample.fs and what it holds;
+#   sync    SyncHost synchronises the address book with a new simulated device
+#           (build/x86_64/sync-demo/device.dvc) and the device is listed.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+
+parts=${1:-export sync}
+case "$parts" in
+  export | sync | "export sync") ;;
+  *) echo "usage: tools/demo.sh [export|sync]" >&2; exit 2 ;;
+esac
 
 ensure_packages "${required_packages[@]}" || exit 1
 configure_and_build i686 x86_64 || exit 1
@@ -14,36 +27,64 @@ build="$root/build/x86_64"
 begin_wine_session "$build/wineprefix"
 ensure_wine_prefix || exit 1
 
-echo "Registering the Outlook stand-in in $WINEPREFIX"
+echo "Registering the Outlook stand-in and the contact provider in $WINEPREFIX"
 wine regsvr32 /s "$(winepath -w "$build/standins/outlook/OutlookStandin.dll")" || {
   echo "could not register OutlookStandin.dll" >&2
   exit 1
 }
-wine "$build/tools/SeedStandin.exe" || exit 1
+"$root/tools/register-provider" --prefix "$WINEPREFIX" "$build/sync_provider/Pelloquin.dll" || exit 1
+wine "$build/tools/SeedStandin.exe" | tr -d '\r'
+[ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
 
-quillmere="$build/export_import/Quillmere.exe"
-if [ -n "${DISPLAY:-}" ]; then
-  echo "Opening Quillmere on display $DISPLAY; close its window to end the demo."
-  wine "$quillmere"
-  exit $?
-fi
+run_quillmere() {
+  local quillmere="$build/export_import/Quillmere.exe"
+  if [ -n "${DISPLAY:-}" ]; then
+    echo "Opening Quillmere on display $DISPLAY; close its window to go on."
+    wine "$quillmere"
+    return
+  fi
 
-# No display: the command-line export, into a file of the demo's own.
-file="$WINEPREFIX/drive_c/ContactDB/sample.fs"
-rm -f "$file"
-wine "$quillmere" /export 'C:\ContactDB\sample.fs' | tr -d '\r'
-status=${PIPESTATUS[0]}
-[ "$status" -eq 0 ] || exit "$status"
+  # No display: the command-line export, into a file of the demo's own.
+  local file="$WINEPREFIX/drive_c/ContactDB/sample.fs"
+  rm -f "$file"
+  wine "$quillmere" /export 'C:\ContactDB\sample.fs' | tr -d '\r'
+  [ "${PIPESTATUS[0]}" -eq 0 ] || return 1
 
-# A record is 3840 bytes of UTF-16 fields after the 8-byte header; the last
-# name starts at byte 256 of a record, the first name at byte 128.
-field() { # OFFSET LENGTH
-  dd if="$file" bs=1 skip="$1" count="$2" status=none | iconv -f UTF-16LE -t UTF-8 | tr -d '\0'
+  # A record is 3840 bytes of UTF-16 fields after the 8-byte header; the last
+  # name starts at byte 256 of a record, the first name at byte 128.
+  field() { # OFFSET LENGTH
+    dd if="$file" bs=1 skip="$1" count="$2" status=none | iconv -f UTF-16LE -t UTF-8 | tr -d '\0'
+  }
+  local size count index record
+  size=$(stat -c %s "$file")
+  count=$(od -An -t d4 -j 4 -N 4 "$file" | tr -d ' ')
+  echo "$file: $size bytes, $count records"
+  for ((index = 0; index < count; index++)); do
+    record=$((8 + 3840 * index))
+    printf '%3d  %s, %s\n' $((index + 1)) "$(field $((record + 256)) 128)" "$(field $((record + 128)) 128)"
+  done
 }
-size=$(stat -c %s "$file")
-count=$(od -An -t d4 -j 4 -N 4 "$file" | tr -d ' ')
-echo "$file: $size bytes, $count records"
-for ((index = 0; index < count; index++)); do
-  record=$((8 + 3840 * index))
-  printf '%3d  %s, %s\n' $((index + 1)) "$(field $((record + 256)) 128)" "$(field $((record + 128)) 128)"
+
+run_synchronisation() {
+  # A new device each time: its store and the host's partnership state.
+  local demo="$build/sync-demo" device
+  rm -rf "$demo" && mkdir -p "$demo" || return 1
+  device=$(winepath -w "$demo/device.dvc")
+
+  echo "Synchronising the desktop's contacts with the simulated device $device"
+  wine "$build/standins/sync_host/SyncHost.exe" --device "$device" | tr -d '\r'
+  [ "${PIPESTATUS[0]}" -eq 0 ] || return 1
+
+  echo
+  echo "The device now holds (DeviceTool \"$device\" list):"
+  wine "$build/standins/device/DeviceTool.exe" "$device" list | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
+
+for part in $parts; do
+  echo
+  case "$part" in
+    export) run_quillmere || exit 1 ;;
+    sync) run_synchronisation || exit 1 ;;
+  esac
 done
