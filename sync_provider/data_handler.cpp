@@ -100,8 +100,10 @@ STDMETHODIMP CDataHandler::SetPacket(LPBYTE lpbData, DWORD cbData) {
         item.m_EntryID = std::move(entry_id);
         item.m_ModTime = modified;
         written = true;
+        m_pStore->RefreshFolderAfterChange();
+      } else {
+        m_pStore->RefreshFolder();
       }
-      m_pStore->RefreshFolder();
     }
     if (!written) return E_UNEXPECTED;
     // The service manager owns a new handle from here on and frees it with FreeObject.
@@ -121,7 +123,7 @@ STDMETHODIMP CDataHandler::DeleteObj(REPLSETUP* pSetup) {
     const IDispatchPtr contact = m_pStore->FindContactOf(item);
     if (!contact) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     contact_core::CallMethod(contact, contact_core::ContactInterface(), "Delete");
-    m_pStore->RefreshFolder();
+    m_pStore->RefreshFolderAfterChange();
     return S_OK;
   });
 }

@@ -90,6 +90,11 @@ class CStore final : public IReplStore {
   // Re-reads the folder's item collection, then its item count and latest
   // modification time into the store's folder view; under the store lock.
   void RefreshFolder();
+  // RefreshFolder after a contact was written or deleted. The change is made
+  // by then, so a refresh that fails must not turn it into a reported failure:
+  // the service manager would send the packet again and Outlook would hold the
+  // contact twice. The view stays as it was; IsFolderChanged refreshes anew.
+  void RefreshFolderAfterChange() noexcept;
 
  private:
   // The non-delegating IUnknown that owns the store's reference count.

@@ -3,6 +3,7 @@
 // IsFolderChanged.
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <iterator>
 
 #include "ansi_text.h"
@@ -143,6 +144,15 @@ void CStore::RefreshFolder() {
   const std::scoped_lock view(m_FolderMutex);
   m_Folder.m_ItemCount = item_count;
   m_Folder.m_DateTime = latest;
+}
+
+void CStore::RefreshFolderAfterChange() noexcept {
+  try {
+    RefreshFolder();
+  } catch (const _com_error&) {
+    // The change itself stands; see the declaration.
+  } catch (const std::exception&) {
+  }
 }
 
 }  // namespace pelloquin

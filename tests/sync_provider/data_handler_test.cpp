@@ -246,6 +246,28 @@ TEST_F(PacketTest, ADeletionRemovesTheContactOnceAndFreesTheLock) {
   EXPECT_EQ(Handler()->DeleteObj(nullptr), E_INVALIDARG);
 }
 
+TEST_F(PacketTest, AChangeMadeIsReportedMadeWhenTheRefreshAfterItFails) {
+  const auto ids = Seed({ContactWith({{L"LastName", L"A"}}), ContactWith({{L"LastName", L"B"}})});
+  HREPLITEM item = ItemFor(ids[0]);
+  // The write reads the saved contact's time once; the refresh after it reads
+  // every contact's, and fails.
+  outlook_standin::ArmFault({.call = OutlookCall::PropertyGet, .result = E_FAIL, .occurrence = 2,
+                             .property = L"LastModificationTime", .sticky = true});
+  EXPECT_EQ(SetPacketFor(&item, RecordNamed(u"Anna", u"Lind")), S_OK) << "a retry would store the contact twice";
+  EXPECT_EQ(outlook_standin::FolderContents()[0].contact.Get(L"LastName"), L"Lind");
+  EXPECT_EQ(ItemOf(item)->m_ModTime, outlook_standin::FolderContents()[0].lastModificationTime);
+  EXPECT_TRUE(AnotherThreadGetsTheLockAtOnce());
+
+  outlook_standin::DisarmFaults();
+  REPLSETUP setup{};
+  setup.hItem = ItemFor(ids[1]);
+  outlook_standin::ArmFault({.call = OutlookCall::PropertyGet, .result = E_FAIL,
+                             .property = L"LastModificationTime", .sticky = true});
+  EXPECT_EQ(Handler()->DeleteObj(&setup), S_OK);
+  EXPECT_EQ(outlook_standin::FolderContents().size(), 1u);
+  EXPECT_TRUE(AnotherThreadGetsTheLockAtOnce());
+}
+
 TEST_F(PacketTest, AFolderHandleIsNoItemForAPacket) {
   write_setup_.hItem = reinterpret_cast<HREPLITEM>(Folder());
   ASSERT_EQ(Handler()->Setup(&write_setup_), S_OK);
