@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both architectures and runs every test:
-# the i686 shipping build is inspected natively, the x86_64 build's tests run
-# under Wine (with a private Xvfb for the tests that open windows).
+# the stored formats natively under the sanitizers, the i686 shipping build
+# inspected natively, the x86_64 build's tests under Wine (with a private Xvfb
+# for the tests that open windows).
 . "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
 ensure_packages "${required_packages[@]}" || exit 1
@@ -9,7 +10,11 @@ ensure_packages "${required_packages[@]}" || exit 1
 # The stored formats first, built for the host under the sanitizers: quick, and
 # they see out-of-bounds reads that Wine would not.
 cmake -S "$root/tests/native" -B "$root/build/native" >/dev/null || exit 1
-cmake --build "$root/build/native" -j2 || exit 1
+echo "Building the native format tests..."
+cmake --build "$root/build/native" -j2 >"$root/build/native-build.log" 2>&1 || {
+  tail -n 40 "$root/build/native-build.log" >&2
+  exit 1
+}
 ctest --test-dir "$root/build/native" --output-on-failure || exit 1
 
 configure_and_build i686 x86_64 || exit 1
