@@ -242,7 +242,11 @@ std::string Describe(const std::vector<FolderItem>& folder) {
     }
     text << "{";
     for (const auto& value : item.contact.properties) {
-      text << (value ? "\"" + std::string(value->begin(), value->end()) + "\"" : std::string("-")) << ",";
+      if (value) {
+        text << '"' << std::string(value->begin(), value->end()) << "\",";
+      } else {
+        text << "-,";
+      }
     }
     text << "} ";
   }
