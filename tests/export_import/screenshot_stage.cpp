@@ -20,25 +20,15 @@
 #include "main_dialog.h"
 #include "outlook_standin.h"
 #include "resource.h"
+#include "settle_for_screenshot.h"
 
 namespace {
 
 using namespace quillmere;
 
-void PumpUntilIdle() {
-  MSG message;
-  for (int round = 0; round < 20; ++round) {
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    Sleep(25);  // lets the X server draw what Wine sent it
-  }
-}
-
 void Shoot(const char* name, const Dialog& dialog) {
   SetWindowPos(dialog.Window(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-  PumpUntilIdle();
+  test_support::SettleForScreenshot();
   RECT frame;
   GetWindowRect(dialog.Window(), &frame);
   std::printf("shot %s %ld %ld %ld %ld\n", name, frame.left, frame.top, frame.right - frame.left,

@@ -15,21 +15,7 @@
 #include "options_dialog.h"
 #include "outlook_standin.h"
 #include "pelloquin_resource.h"
-
-namespace {
-
-void PumpForAWhile() {
-  MSG message;
-  for (int round = 0; round < 20; ++round) {
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    Sleep(25);  // lets the X server draw what Wine sent it
-  }
-}
-
-}  // namespace
+#include "settle_for_screenshot.h"
 
 int wmain() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -51,7 +37,7 @@ int wmain() {
     ListView_SetCheckState(list, 1, TRUE);
     ListView_SetCheckState(list, 4, TRUE);
     SetWindowPos(dialog, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    PumpForAWhile();
+    test_support::SettleForScreenshot();
     RECT frame;
     GetWindowRect(dialog, &frame);
     std::printf("shot sync-options %ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left,
