@@ -92,9 +92,13 @@ void OutlookSession::CloseItems() {
 
 IDispatchPtr OutlookSession::ContactFromWalk(const char* method) {
   if (!m_Items) return nullptr;
-  const IDispatchPtr item = AsObject(CallMethod(m_Items, ItemsInterface(), method));
-  if (!item) return nullptr;
-  return QueryOutlookInterface(item, ContactInterface());
+  // Items that are not contacts (distribution lists, say) are stepped over:
+  // only the end of the collection ends a walk.
+  for (IDispatchPtr item = AsObject(CallMethod(m_Items, ItemsInterface(), method)); item;
+       item = AsObject(CallMethod(m_Items, ItemsInterface(), "GetNext"))) {
+    if (IDispatchPtr contact = QueryOutlookInterface(item, ContactInterface())) return contact;
+  }
+  return nullptr;
 }
 
 IDispatchPtr OutlookSession::FirstContact() { return ContactFromWalk("GetFirst"); }

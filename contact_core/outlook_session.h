@@ -32,8 +32,8 @@ class OutlookSession {
   // Walks the held collection to its end and releases it.
   void CloseItems();
 
-  // The walk: null at the end of the collection or at the first item that is
-  // not a contact.
+  // The walk over the contacts: items that are not contacts are passed over,
+  // and null means the end of the collection.
   IDispatchPtr FirstContact();
   IDispatchPtr NextContact();
   // The contact whose EntryID equals `entry_id` exactly (same length and code

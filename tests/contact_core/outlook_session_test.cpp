@@ -82,13 +82,52 @@ TEST_F(OutlookSessionTest, AnEmptyFolderOpensWithCountZeroAndStillTakesNewContac
   EXPECT_EQ(session.OpenContacts(), 1);
 }
 
-TEST_F(OutlookSessionTest, AWalkEndsAtTheFirstItemThatIsNotAContact) {
-  const auto ids = Seed({Named(L"A"), Named(L"B"), DistributionList(), Named(L"D")});
+TEST_F(OutlookSessionTest, AWalkPassesOverItemsThatAreNotContactsAndEndsAtTheEnd) {
+  struct Case {
+    const char* what;
+    std::vector<outlook_standin::FolderItem> items;
+    std::vector<std::wstring> walked;
+    int last_contact;  // position of the last contact, -1 for none
+  } cases[] = {
+      {"a list between contacts", {Named(L"A"), DistributionList(), Named(L"C")}, {L"A", L"C"}, 2},
+      {"lists first, side by side and last",
+       {DistributionList(), DistributionList(), Named(L"C"), DistributionList(), DistributionList(), Named(L"F"),
+        DistributionList()},
+       {L"C", L"F"},
+       5},
+      {"only lists", {DistributionList(), DistributionList()}, {}, -1},
+  };
+  for (const Case& c : cases) {
+    const auto ids = Seed(c.items);
+    OutlookSession session;
+    EXPECT_EQ(session.OpenContacts(), static_cast<long>(c.items.size())) << c.what << ": Count counts every item";
+    EXPECT_EQ(Walk(session), c.walked) << c.what;
+    EXPECT_EQ(session.NextContact(), nullptr) << c.what << ": the end stays the end";
+    if (c.last_contact < 0) {
+      EXPECT_EQ(session.FindContact(ids.front().c_str()), nullptr) << c.what << ": a list is no contact";
+      continue;
+    }
+    const IDispatchPtr found = session.FindContact(ids[c.last_contact].c_str());
+    ASSERT_NE(found, nullptr) << c.what << ": a contact behind a list is found";
+    EXPECT_EQ(LastNameOf(found), c.walked.back()) << c.what;
+    EXPECT_EQ(session.NextContact(), nullptr) << c.what << ": the walk goes on from the look-up to the end";
+  }
+}
+
+TEST_F(OutlookSessionTest, LatestModificationTimeAndTheCloseWalkReachContactsBehindAList) {
+  std::vector<outlook_standin::FolderItem> items = {Named(L"A"), DistributionList(), Named(L"C")};
+  items[0].lastModificationTime = 45000.0;
+  items[2].lastModificationTime = 45010.0;
+  Seed(items);
   OutlookSession session;
-  EXPECT_EQ(session.OpenContacts(), 4) << "Count counts every item";
-  EXPECT_EQ(Walk(session), (std::vector<std::wstring>{L"A", L"B"}));
-  EXPECT_EQ(session.FindContact(ids[3].c_str()), nullptr) << "contacts after the list are out of reach";
-  EXPECT_EQ(session.GetContactCount(), 4);
+  session.OpenContacts();
+  EXPECT_EQ(session.LatestModificationTime(), 45010.0);
+  session.FirstContact();
+  outlook_standin::ResetCallCounts();
+  session.CloseItems();
+  EXPECT_EQ(CallCount(OutlookCall::GetFirst), 1);
+  EXPECT_EQ(CallCount(OutlookCall::GetNext), 3) << "the close walk goes past the list to the end";
+  EXPECT_FALSE(session.HasOpenCollection());
 }
 
 TEST_F(OutlookSessionTest, FindContactMatchesExactlyAndMovesTheSharedWalk) {

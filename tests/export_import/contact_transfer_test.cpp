@@ -62,6 +62,15 @@ TEST_F(ContactTransferTest, ExportingToANewFileWritesEveryContactInFolderOrder) 
                                                   ExportedRecord(ids[1], u"Berg", u"Jonas")}));
 }
 
+TEST_F(ContactTransferTest, ContactsBehindDistributionListsAreExportedToo) {
+  const auto ids = Seed({test_support::DistributionList(), Person(L"Aalto", L"Ilona"), test_support::DistributionList(),
+                         Person(L"Berg", L"Jonas"), test_support::DistributionList()});
+  const std::wstring path = PathOf(L"lists.fs");
+  ASSERT_TRUE(ExportContactsToFile(session_, path, kEveryContact));
+  EXPECT_EQ(ReadWholeFile(path), FileWithRecords({ExportedRecord(ids[1], u"Aalto", u"Ilona"),
+                                                  ExportedRecord(ids[3], u"Berg", u"Jonas")}));
+}
+
 TEST_F(ContactTransferTest, TwoExportsToOneFileAddUp) {
   const auto ids = Seed({Person(L"Aalto", L"Ilona")});
   const std::wstring path = PathOf(L"twice.fs");

@@ -56,7 +56,7 @@ class DuplicateTest : public StoreTest {
   }
 };
 
-TEST_F(DuplicateTest, IsDuplicateLooksOnlyFurtherDownAndOnlyUpToANonContact) {
+TEST_F(DuplicateTest, IsDuplicateLooksOnlyFurtherDownAndPastItemsThatAreNotContacts) {
   struct Case {
     const char* name;
     std::vector<FolderItem> folder;
@@ -69,7 +69,8 @@ TEST_F(DuplicateTest, IsDuplicateLooksOnlyFurtherDownAndOnlyUpToANonContact) {
       {"the last contact", {Named(L"A"), Named(L"B"), Named(L"A")}, 2, false},
       {"a one-contact folder", {Named(L"A")}, 0, false},
       {"an equal one only before", {Named(L"A"), Named(L"A"), Named(L"B")}, 1, false},
-      {"an equal one behind a distribution list", {Named(L"A"), DistributionList(), Named(L"A")}, 0, false},
+      {"an equal one behind a distribution list", {Named(L"A"), DistributionList(), Named(L"A")}, 0, true},
+      {"the contact behind a distribution list", {Named(L"A"), DistributionList(), Named(L"B"), Named(L"B")}, 1, true},
       {"letter case counts", {Named(L"A"), Named(L"a")}, 0, false},
   };
   for (const Case& c : cases) {
@@ -121,7 +122,7 @@ TEST_F(DuplicateTest, RemoveDuplicatesKeepsTheLastOfEachGroupInOrder) {
       {"two groups interleaved", {Named(L"A"), Named(L"B"), Named(L"A"), Named(L"B"), Named(L"C")}, {2, 3, 4}},
       {"duplicates behind a distribution list",
        {Named(L"A"), Named(L"A"), DistributionList(), Named(L"A"), Named(L"B"), Named(L"B")},
-       {1, 2, 3, 4, 5}},
+       {2, 3, 5}},
       {"only a distribution list", {DistributionList()}, {0}},
   };
   for (const Case& c : cases) {

@@ -49,9 +49,10 @@ TEST_F(EnumerationTest, ANewStoreOpensTheFolderForItsFirstWalk) {
   EXPECT_EQ(EntryIdsOf(EnumerateAll()), ids);
 }
 
-TEST_F(EnumerationTest, ADistributionListEndsTheWalk) {
-  const auto ids = Seed({Named(L"A"), Named(L"B"), DistributionList(), Named(L"D")});
-  EXPECT_EQ(EntryIdsOf(EnumerateAll()), (std::vector<std::wstring>{ids[0], ids[1]}));
+TEST_F(EnumerationTest, DistributionListsArePassedOverAndTheWalkGoesToTheEnd) {
+  const auto ids = Seed({DistributionList(), Named(L"A"), DistributionList(), DistributionList(), Named(L"D"),
+                         DistributionList()});
+  EXPECT_EQ(EntryIdsOf(EnumerateAll()), (std::vector<std::wstring>{ids[1], ids[4]}));
 }
 
 TEST_F(EnumerationTest, ALookUpOfTheItemJustEnumeratedLetsTheWalkGoOn) {

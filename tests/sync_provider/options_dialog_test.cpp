@@ -354,13 +354,14 @@ TEST_F(OptionsDialogTest, ChoosingSyncSelectedAgainRebuildsTheListFromTheSelecti
   }});
 }
 
-TEST_F(OptionsDialogTest, TheListEndsAtTheFirstItemThatIsNoContact) {
+TEST_F(OptionsDialogTest, TheListPassesOverItemsThatAreNoContacts) {
   const auto ids = Seed({Person(L"Anna", L"Berg", L"Lund AB"), DistributionList(), Person(L"Karl", L"Lund", L"")});
   Run({[&](HWND dialog) {
     ChooseMode(dialog, IDC_SYNC_SELECTED);
     const View view = ViewOf(dialog);
-    ASSERT_EQ(view.rows.size(), 1u);
+    ASSERT_EQ(view.rows.size(), 2u);
     EXPECT_EQ(view.rows[0].cells.at(3), ids[0]);
+    EXPECT_EQ(view.rows[1].cells.at(3), ids[2]);
     Click(dialog, IDCANCEL);
   }});
 }
