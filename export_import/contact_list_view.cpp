@@ -8,8 +8,19 @@ namespace {
 
 struct Column {
   const std::wstring* header;
-  int width;  // pixels
+  int width;  // pixels at 96 DPI
 };
+
+// Quillmere's manifest declares it aware of the system DPI, so Windows no
+// longer stretches its windows: the dialog grows with its font, and widths
+// in pixels must grow with the display's pixels per inch as well.
+int ScaledToDisplay(HWND window, int width_at_96_dpi) {
+  HDC dc = GetDC(window);
+  if (dc == nullptr) return width_at_96_dpi;
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  ReleaseDC(window, dc);
+  return MulDiv(width_at_96_dpi, dpi, 96);
+}
 
 }  // namespace
 
@@ -28,7 +39,7 @@ void ContactListView::AddColumns(const std::wstring& last_name, const std::wstri
     LVCOLUMNW description{};
     description.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     description.fmt = LVCFMT_LEFT;
-    description.cx = column.width;
+    description.cx = ScaledToDisplay(list_, column.width);
     description.pszText = const_cast<wchar_t*>(column.header->c_str());
     description.iSubItem = index;
     ListView_InsertColumn(list_, index, &description);

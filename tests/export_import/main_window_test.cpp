@@ -34,6 +34,15 @@ struct Column {
   bool operator==(const Column&) const = default;
 };
 
+// A width given for 96 DPI, at the display's pixels per inch (96 under Wine
+// unless its LogPixels setting says otherwise).
+int AtDisplayDpi(int width_at_96_dpi) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return MulDiv(width_at_96_dpi, dpi, 96);
+}
+
 class MainWindowTest : public test_support::OutlookTest {
  protected:
   void SetUp() override {
@@ -96,7 +105,10 @@ TEST_F(MainWindowTest, OpensInSelectedOnlyModeWithEveryContactListedAndNoneCheck
   EXPECT_TRUE(window_->SelectedOnly());
   EXPECT_EQ(window_->ExportPath(), L"C:");
   EXPECT_TRUE(Enabled(IDC_CONTACT_LIST));
-  EXPECT_EQ(Columns(), (std::vector<Column>{{L"LastName", 90}, {L"FirstName", 90}, {L"Company", 100}, {L"EntryID", 0}}));
+  EXPECT_EQ(Columns(), (std::vector<Column>{{L"LastName", AtDisplayDpi(90)},
+                                            {L"FirstName", AtDisplayDpi(90)},
+                                            {L"Company", AtDisplayDpi(100)},
+                                            {L"EntryID", 0}}));
   EXPECT_EQ(Rows(), (std::vector<std::vector<std::wstring>>{{L"Aalto", L"Ilona", L"Kivi Oy", ids[0]},
                                                             {L"Berg", L"Jonas", L"", ids[1]},
                                                             {L"", L"Nameless", L"", ids[2]}}));
