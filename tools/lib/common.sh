@@ -4,7 +4,7 @@ set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 required_packages=(cmake make g++ g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
-                   wine64 xvfb googletest)
+                   wine64 xvfb googletest wixl)
 
 ensure_packages() {
   local missing=() pkg
