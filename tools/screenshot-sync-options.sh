@@ -8,7 +8,7 @@
 #   tools/screenshot-sync-options.sh [BUILD_DIR]   (default: build/x86_64)
 . "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-ensure_packages "${required_packages[@]}" imagemagick || exit 1
+ensure_packages "${required_packages[@]}" "${screenshot_packages[@]}" || exit 1
 build=$(realpath -m "${1:-$root/build/x86_64}")
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake --preset x86_64 -S "$root" -B "$build" >/dev/null || exit 1

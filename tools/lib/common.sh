@@ -5,6 +5,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 required_packages=(cmake make g++ g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
                    wine64 xvfb googletest wixl)
+# What the screenshot scripts need on top: the screen grabber, Wine's own fonts
+# (Tahoma, MS Sans Serif, Marlett) and Noto for every script of the sample
+# address book.
+screenshot_packages=(imagemagick fonts-wine fonts-noto-core fonts-noto-cjk)
 
 ensure_packages() {
   local missing=() pkg
