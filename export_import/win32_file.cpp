@@ -33,6 +33,12 @@ std::unique_ptr<Win32File> Win32File::OpenForImport(const std::wstring& path) {
   return Open(path, GENERIC_READ, OPEN_EXISTING);
 }
 
+std::unique_ptr<Win32File> Win32File::CreateNew(const std::wstring& path) {
+  return Open(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW);
+}
+
+bool Win32File::Flush() { return FlushFileBuffers(handle_) != FALSE; }
+
 Win32File::~Win32File() { CloseHandle(handle_); }
 
 std::optional<std::uint64_t> Win32File::Size() {

@@ -19,6 +19,8 @@ class Win32File final : public FileAccess {
   static std::unique_ptr<Win32File> OpenForExport(const std::wstring& path);
   // For the import: opens an existing file for reading. Null on failure.
   static std::unique_ptr<Win32File> OpenForImport(const std::wstring& path);
+  // Creates a new file for writing; null when it exists already or cannot be created.
+  static std::unique_ptr<Win32File> CreateNew(const std::wstring& path);
 
   ~Win32File() override;
   Win32File(const Win32File&) = delete;
@@ -29,6 +31,9 @@ class Win32File final : public FileAccess {
   std::size_t Read(std::span<std::byte> buffer) override;
   bool Write(std::span<const std::byte> bytes) override;
   bool Truncate(std::uint64_t size) override;
+
+  // Puts what was written on the disk.
+  bool Flush();
 
  private:
   explicit Win32File(HANDLE handle) : handle_(handle) {}

@@ -1,0 +1,10 @@
+// contact-convert, the converter built for Linux.
+#include <iostream>
+
+#include "converter.h"
+#include "posix_files.h"
+
+int main(int argc, char** argv) {
+  contact_convert::PosixFiles files;
+  return contact_convert::RunConverter(std::vector<std::string>(argv + 1, argv + argc), files, std::cout, std::cerr);
+}
