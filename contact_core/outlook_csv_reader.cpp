@@ -1,6 +1,8 @@
 #include "outlook_csv_reader.h"
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -101,7 +103,7 @@ bool SameName(std::u16string_view header, std::string_view name) {
 // What a column of the header means for the record.
 struct ColumnUse {
   std::optional<FieldId> field;
-  bool furtherLine = false;  // "Home Street 2": a further line of the street
+  std::size_t streetLine = 0;  // 1 for "Home Street 2", 2 for "Home Street 3": further lines of the street
   std::string skippedAs;     // the column's name, for the report
 };
 
@@ -118,7 +120,7 @@ ColumnUse UseOf(const std::u16string& header) {
     use.field = column->field;
   } else if (const CsvColumn* line = Named(kOutlookCsvStreetLines, header)) {
     use.field = line->field;
-    use.furtherLine = true;
+    use.streetLine = line->name.ends_with('2') ? 1 : 2;
   } else {
     AppendUtf8(CutAtCharacter(header, 60), use.skippedAs);
     use.skippedAs = header.empty() ? "a column without a name" : "column \"" + use.skippedAs + "\"";
@@ -146,6 +148,8 @@ void ReadOutlookCsv(std::string_view bytes, ConversionReport& report,
   while (const auto row = rows.Next()) {
     if (IsEmptyRow(*row)) continue;
     ContactRecord record;
+    // The street's further lines join it after every column, in their order.
+    std::map<FieldId, std::array<std::u16string, 3>> further_lines;
     for (std::size_t i = 0; i < row->size(); ++i) {
       const std::u16string& value = (*row)[i];
       if (value.empty()) continue;
@@ -154,13 +158,29 @@ void ReadOutlookCsv(std::string_view bytes, ConversionReport& report,
         continue;
       }
       const ColumnUse& use = uses[i];
+      const std::string second_column = "a second column for " + std::string(use.field ? Field(*use.field).name : "");
       if (!use.field) {
         report.Skip(use.skippedAs);
-      } else if (use.furtherLine && !record.Text(*use.field).empty()) {
-        report.Put(record, *use.field, std::u16string(record.Text(*use.field)) + u"\r\n" + value);
+      } else if (use.streetLine > 0) {
+        std::u16string& line = further_lines[*use.field][use.streetLine];
+        if (line.empty()) {
+          line = value;
+        } else {
+          report.Skip(second_column);
+        }
       } else {
-        report.PutIfEmpty(record, *use.field, value, "a second column for " + std::string(Field(*use.field).name));
+        report.PutIfEmpty(record, *use.field, value, second_column);
       }
+    }
+    for (auto& [field, lines] : further_lines) {
+      lines[0] = record.Text(field);
+      std::u16string street;
+      for (const std::u16string& line : lines) {
+        if (line.empty()) continue;
+        if (!street.empty()) street += u"\r\n";
+        street += line;
+      }
+      report.Put(record, field, street);
     }
     take(record);
   }

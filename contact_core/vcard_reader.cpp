@@ -102,7 +102,7 @@ class Unfolder {
 
 struct Parameter {
   std::string name;                 // upper case; empty for a 2.1 bare value such as "CELL"
-  std::vector<std::string> values;  // as written, without quotes
+  std::vector<std::string> values;  // upper case, without quotes
 };
 
 struct Property {
@@ -110,19 +110,19 @@ struct Property {
   std::vector<Parameter> parameters;
   std::string value;  // raw: still escaped and encoded
 
-  // Values of the parameter `name` (TYPE also takes 2.1's bare values), upper case.
-  std::vector<std::string> ParameterValues(std::string_view wanted) const {
-    std::vector<std::string> found;
-    for (const Parameter& parameter : parameters) {
-      if (parameter.name == wanted || (wanted == "TYPE" && parameter.name.empty())) {
-        for (const std::string& value : parameter.values) found.push_back(Upper(value));
-      }
-    }
-    return found;
+  // Whether the parameter `name` (TYPE also takes 2.1's bare values) has `value`, given in upper case.
+  bool Has(std::string_view name, std::string_view value) const {
+    return std::ranges::any_of(parameters, [&](const Parameter& parameter) {
+      return (parameter.name == name || (name == "TYPE" && parameter.name.empty())) &&
+             std::ranges::find(parameter.values, value) != parameter.values.end();
+    });
   }
-  bool Has(std::string_view parameter, std::string_view value) const {
-    const auto values = ParameterValues(parameter);
-    return std::ranges::find(values, value) != values.end();
+  // The first value of the parameter `name`, or nothing.
+  std::string_view First(std::string_view name) const {
+    for (const Parameter& parameter : parameters) {
+      if (parameter.name == name && !parameter.values.empty()) return parameter.values.front();
+    }
+    return {};
   }
 };
 
@@ -170,7 +170,7 @@ std::optional<Property> ParseProperty(std::string_view line) {
     }
     // TYPE="work,voice" says what TYPE=work,voice says.
     const std::string unquoted = Unquoted(values);
-    for (const std::string_view value : SplitOutsideQuotes(unquoted, ',')) parameter.values.emplace_back(Trim(value));
+    for (const std::string_view value : SplitOutsideQuotes(unquoted, ',')) parameter.values.push_back(Upper(Trim(value)));
     property.parameters.push_back(std::move(parameter));
   }
   property.value = std::string(line.substr(*value_start));
@@ -240,11 +240,10 @@ class CardBuilder {
   std::u16string Decoded(const Property& property) {
     const bool quoted_printable = property.Has("ENCODING", "QUOTED-PRINTABLE") || property.Has("TYPE", "QUOTED-PRINTABLE");
     const std::string bytes = quoted_printable ? DecodeQuotedPrintable(property.value) : property.value;
-    const auto charsets = property.ParameterValues("CHARSET");
-    const std::string charset = charsets.empty() ? std::string() : charsets.front();
+    const std::string_view charset = property.First("CHARSET");
     if (charset == "ISO-8859-1" || charset == "LATIN1") return Utf16FromLatin1(bytes);
     if (charset == "WINDOWS-1252" || charset == "CP1252") return Utf16FromWindows1252(bytes);
-    if (!charset.empty() && charset != "UTF-8" && charset != "US-ASCII") report_.Note("unknown CHARSET " + charset + " read as UTF-8 or Windows-1252");
+    if (!charset.empty() && charset != "UTF-8" && charset != "US-ASCII") report_.Note("unknown CHARSET " + std::string(charset) + " read as UTF-8 or Windows-1252");
     if (IsValidUtf8(bytes)) return Utf16FromUtf8(bytes);
     report_.Note("text that is not UTF-8, read as Windows-1252");
     return Utf16FromWindows1252(bytes);
