@@ -52,7 +52,10 @@ void ReadContactFile(const std::filesystem::path& path, PlatformFiles& files,
 
 std::string Shown(const std::filesystem::path& path) {
   const std::u8string name = path.u8string();
-  return "\"" + std::string(name.begin(), name.end()) + "\"";
+  std::string shown(1, '"');
+  shown.append(name.begin(), name.end());
+  shown += '"';
+  return shown;
 }
 
 void ReadContacts(const Arguments& arguments, PlatformFiles& files, contact_core::ConversionReport& report,

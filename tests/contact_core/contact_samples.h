@@ -4,10 +4,14 @@
 // a company, an address part or nothing at all.
 #pragma once
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "contact_record.h"
+#include "utf8_text.h"
 
 namespace contact_samples {
 
@@ -70,6 +74,21 @@ inline std::vector<ContactRecord> Records() {
       WithFields({{FieldId::EntryID, u"00000000FFEE"}}),
       ContactRecord{},
   };
+}
+
+// Text as UTF-8, so that a failing comparison shows it readably.
+inline std::string Utf8(std::u16string_view text) {
+  std::string utf8;
+  contact_core::AppendUtf8(text, utf8);
+  return utf8;
+}
+
+// The bytes of a hand-made file in tests/contact_core/samples.
+inline std::string SampleFile(const std::string& name) {
+  std::ifstream file(std::filesystem::path(SAMPLES_DIR) / name, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
 }
 
 }  // namespace contact_samples

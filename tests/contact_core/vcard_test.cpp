@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "contact_samples.h"
 #include "hostile_bytes.h"
@@ -15,6 +13,8 @@ namespace {
 using contact_core::ContactRecord;
 using contact_core::ConversionReport;
 using contact_core::FieldId;
+using contact_samples::SampleFile;
+using contact_samples::Utf8;
 using contact_core::VCardVersion;
 
 std::vector<ContactRecord> Read(std::string_view bytes, ConversionReport& report) {
@@ -34,19 +34,6 @@ std::string Written(const std::vector<ContactRecord>& records, VCardVersion vers
   for (const ContactRecord& record : records) contact_core::AppendVCard(record, version, text, report);
   EXPECT_EQ(report.Lines(), std::vector<std::string>{});
   return text;
-}
-
-std::string Utf8(std::u16string_view text) {
-  std::string utf8;
-  contact_core::AppendUtf8(text, utf8);
-  return utf8;
-}
-
-std::string SampleFile(const std::string& name) {
-  std::ifstream file(std::filesystem::path(SAMPLES_DIR) / name, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
 }
 
 TEST(VCard, EveryFieldComesBackExactlyInBothVersions) {
