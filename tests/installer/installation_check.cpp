@@ -209,6 +209,13 @@ TEST_F(Installed, OneProductOfTheExpectedVersion) {
   EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING), std::wstring(expected, expected + std::strlen(expected)));
   EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_PRODUCTNAME), QM_WIDE(QM_PRODUCT_NAME));
   EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_PUBLISHER), QM_WIDE(QM_COMPANY_NAME));
+  // Installed for the machine, not for the user who ran the installer.
+  wchar_t version[64] = {};
+  DWORD length = 64;
+  EXPECT_EQ(MsiGetProductInfoExW(products[0].c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE, INSTALLPROPERTY_VERSIONSTRING,
+                                 version, &length),
+            static_cast<UINT>(ERROR_SUCCESS))
+      << "not installed per machine";
   EXPECT_EQ(MsiQueryProductStateW(products[0].c_str()), INSTALLSTATE_DEFAULT);
 }
 
