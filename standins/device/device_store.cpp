@@ -1,5 +1,7 @@
 #include "device_store.h"
 
+#include <objbase.h>
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -29,6 +31,15 @@ std::vector<std::byte> ReadWhole(HANDLE handle, const std::filesystem::path& fil
   return bytes;
 }
 
+std::uint32_t NewIdentity() {
+  GUID guid{};
+  if (FAILED(CoCreateGuid(&guid))) throw StoreError("no random device identity could be made");
+  const std::uint32_t identity = guid.Data1 ^ (std::uint32_t{guid.Data2} << 16 | guid.Data3) ^
+                                 (std::uint32_t{guid.Data4[0]} << 24 | std::uint32_t{guid.Data4[1]} << 16 |
+                                  std::uint32_t{guid.Data4[6]} << 8 | guid.Data4[7]);
+  return identity == kNoIdentity ? 1 : identity;
+}
+
 }  // namespace
 
 DeviceStore::DeviceStore(const std::filesystem::path& file, Access access) : file_(file), access_(access) {
@@ -43,12 +54,10 @@ DeviceStore::DeviceStore(const std::filesystem::path& file, Access access) : fil
   }
   try {
     const std::vector<std::byte> bytes = ReadWhole(handle_, file);
-    if (bytes.empty() && change) {
-      std::array<std::byte, kHeaderSize> header{};
-      EncodeHeader(image_.nextObjectId, header);
-      WriteAt(0, header);
-    } else {
-      image_ = DecodeStore(bytes);
+    if (!bytes.empty()) image_ = DecodeStore(bytes);
+    if (change && image_.identity == kNoIdentity) {
+      image_.identity = NewIdentity();
+      WriteHeader();
     }
     for (std::size_t i = 0; i < image_.slots.size(); ++i) {
       if (image_.slots[i].IsFree()) {
@@ -94,10 +103,8 @@ std::uint32_t DeviceStore::Add(const contact_core::ContactRecord& record, Marks 
   // The id is taken for good before the contact is written, so it can never
   // be handed out twice, whenever the program stops.
   const std::uint32_t objectId = image_.nextObjectId;
-  std::array<std::byte, kHeaderSize> header{};
-  EncodeHeader(objectId + 1, header);
-  WriteAt(0, header);
   image_.nextObjectId = objectId + 1;
+  WriteHeader();
   Put(objectId, record, marks);
   return objectId;
 }
@@ -152,6 +159,12 @@ std::size_t DeviceStore::FreeSlot() {
   }
   image_.slots.emplace_back();
   return image_.slots.size() - 1;
+}
+
+void DeviceStore::WriteHeader() {
+  std::array<std::byte, kHeaderSize> header{};
+  EncodeHeader(image_.nextObjectId, image_.identity, header);
+  WriteAt(0, header);
 }
 
 void DeviceStore::WriteSlot(std::size_t index) {

@@ -41,6 +41,10 @@ class DeviceStore {
   DeviceStore(const DeviceStore&) = delete;
   DeviceStore& operator=(const DeviceStore&) = delete;
 
+  // The random number that tells this device from another one at the same
+  // path; never 0 once the store has been opened for change.
+  std::uint32_t Identity() const { return image_.identity; }
+
   // The contacts in device order, those marked deleted included.
   std::vector<Entry> Entries() const;
   std::optional<Entry> Find(std::uint32_t objectId) const;
@@ -59,6 +63,7 @@ class DeviceStore {
  private:
   std::optional<std::size_t> SlotOf(std::uint32_t objectId) const;
   std::size_t FreeSlot();
+  void WriteHeader();
   void WriteSlot(std::size_t index);
   void WriteAt(std::size_t offset, std::span<const std::byte> bytes);
   void RequireChange() const;

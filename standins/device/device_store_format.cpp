@@ -27,11 +27,11 @@ std::uint32_t MarkBits(const Marks& marks) {
 
 }  // namespace
 
-void EncodeHeader(std::uint32_t nextObjectId, std::span<std::byte, kHeaderSize> out) {
+void EncodeHeader(std::uint32_t nextObjectId, std::uint32_t identity, std::span<std::byte, kHeaderSize> out) {
   std::copy(std::begin(kSignature), std::end(kSignature), out.begin());
   PutU32(kFormatVersion, out.subspan(4));
   PutU32(nextObjectId, out.subspan(8));
-  PutU32(0, out.subspan(12));
+  PutU32(identity, out.subspan(12));
 }
 
 void EncodeSlot(const Slot& slot, std::span<std::byte, kSlotSize> out) {
@@ -42,7 +42,7 @@ void EncodeSlot(const Slot& slot, std::span<std::byte, kSlotSize> out) {
 
 std::vector<std::byte> EncodeStore(const StoreImage& image) {
   std::vector<std::byte> bytes(SlotOffset(image.slots.size()));
-  EncodeHeader(image.nextObjectId, std::span(bytes).first<kHeaderSize>());
+  EncodeHeader(image.nextObjectId, image.identity, std::span(bytes).first<kHeaderSize>());
   for (std::size_t i = 0; i < image.slots.size(); ++i) {
     EncodeSlot(image.slots[i], std::span(bytes).subspan(SlotOffset(i)).first<kSlotSize>());
   }
@@ -65,6 +65,7 @@ StoreImage DecodeStore(std::span<const std::byte> bytes) {
   StoreImage image;
   image.nextObjectId = GetU32(bytes.subspan(8));
   if (image.nextObjectId == kFreeSlot) throw FormatError("the device store's next object id is 0");
+  image.identity = GetU32(bytes.subspan(12));
   const std::size_t slot_count = (bytes.size() - kHeaderSize) / kSlotSize;
   image.slots.resize(slot_count);
   std::unordered_set<std::uint32_t> seen;

@@ -2,14 +2,18 @@
 // fixed-size slots, one contact each, in the device's own order.
 //
 //   header, 16 bytes:  "DVCS", version (u32) 1, next object id (u32),
-//                      reserved (u32) 0
+//                      device identity (u32, 0 = none given yet)
 //   slot, 3848 bytes:  object id (u32, 0 = free slot), marks (u32: bit 0
 //                      changed on the device, bit 1 deleted on the device),
 //                      the 3840-byte contact record
 //
 // All numbers little-endian. Fixed-size slots let every change to one contact
 // be a single write in place, so a store interrupted between two changes is
-// always whole. Plain C++ over bytes, with no Windows header.
+// always whole. The identity is a random number the store takes when it is
+// first opened for change; it tells the host that the store at a path is
+// still the device it partnered with. Stores written before it existed hold
+// 0 there and take one the same way. Plain C++ over bytes, with no Windows
+// header.
 #pragma once
 
 #include <cstddef>
@@ -42,8 +46,11 @@ struct Slot {
   bool IsFree() const { return objectId == kFreeSlot; }
 };
 
+inline constexpr std::uint32_t kNoIdentity = 0;
+
 struct StoreImage {
   std::uint32_t nextObjectId = 1;
+  std::uint32_t identity = kNoIdentity;
   std::vector<Slot> slots;
 };
 
@@ -55,7 +62,7 @@ class FormatError : public std::runtime_error {
 
 constexpr std::size_t SlotOffset(std::size_t index) { return kHeaderSize + index * kSlotSize; }
 
-void EncodeHeader(std::uint32_t nextObjectId, std::span<std::byte, kHeaderSize> out);
+void EncodeHeader(std::uint32_t nextObjectId, std::uint32_t identity, std::span<std::byte, kHeaderSize> out);
 void EncodeSlot(const Slot& slot, std::span<std::byte, kSlotSize> out);
 std::vector<std::byte> EncodeStore(const StoreImage& image);
 

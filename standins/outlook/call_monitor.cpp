@@ -33,6 +33,7 @@ void CallMonitor::Observe(OutlookCall call, std::wstring_view member) {
       if (fires && !triggered) triggered = armed.fault;
     }
   }
+  if (triggered && triggered->endsProcess) TerminateProcess(GetCurrentProcess(), kEndedByFault);
   if (triggered) {
     throw ComFailure(triggered->result, L"Outlook stand-in: injected failure of " + std::wstring(member),
                      triggered->asException);

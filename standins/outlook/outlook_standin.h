@@ -90,6 +90,9 @@ long CallCount(OutlookCall call, std::wstring_view member);
 // HRESULT in EXCEPINFO.scode, plus error information (ISupportErrorInfo and
 // SetErrorInfo) describing it. With `asException` false, Invoke answers
 // `result` itself. For CreateApplication the class factory answers `result`.
+// With `endsProcess` the call does not fail but ends the whole process on the
+// spot (exit code kEndedByFault), as a kill at that instant would: nothing
+// after it runs, no destructor, no flush.
 struct Fault {
   OutlookCall call;
   HRESULT result = E_FAIL;
@@ -97,7 +100,9 @@ struct Fault {
   std::wstring property{};
   bool sticky = false;
   bool asException = true;
+  bool endsProcess = false;
 };
+inline constexpr UINT kEndedByFault = 0xDEAD;
 void ArmFault(const Fault& fault);
 void DisarmFaults();
 

@@ -8,12 +8,16 @@ namespace sync_host {
 namespace {
 
 constexpr std::byte kSignature[4] = {std::byte{'S'}, std::byte{'H'}, std::byte{'S'}, std::byte{'T'}};
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
 
 class Writer {
  public:
   void U32(std::uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFF));
+  }
+  void U64(std::uint64_t value) {
+    U32(static_cast<std::uint32_t>(value));
+    U32(static_cast<std::uint32_t>(value >> 32));
   }
   void Block(const Bytes& block) {
     U32(static_cast<std::uint32_t>(block.size()));
@@ -41,6 +45,10 @@ class Reader {
     for (std::size_t i = 0; i < 4; ++i) value |= std::to_integer<std::uint32_t>(in[i]) << (8 * i);
     return value;
   }
+  std::uint64_t U64() {
+    const std::uint64_t low = U32();
+    return low | std::uint64_t{U32()} << 32;
+  }
   Bytes Block() {
     const auto block = Take(U32());
     return Bytes(block.begin(), block.end());
@@ -58,16 +66,18 @@ Bytes EncodeHostState(const HostState& state) {
   out.Raw(kSignature);
   out.U32(kVersion);
   out.Block(state.storeId);
+  out.U32(state.deviceIdentity);
   out.Block(state.folder);
   out.U32(static_cast<std::uint32_t>(state.pairs.size()));
   for (const Pair& pair : state.pairs) {
     out.U32(pair.objectId);
+    out.U64(pair.digest);
     out.Block(pair.desktopItem);
   }
   out.U32(static_cast<std::uint32_t>(state.temporaries.size()));
   for (const Bytes& temporary : state.temporaries) out.Block(temporary);
   out.U32(static_cast<std::uint32_t>(state.pending.size()));
-  for (const std::uint32_t objectId : state.pending) out.U32(objectId);
+  for (const std::uint64_t digest : state.pending) out.U64(digest);
   return out.Take();
 }
 
@@ -83,11 +93,13 @@ HostState DecodeHostState(std::span<const std::byte> bytes) {
   }
   HostState state;
   state.storeId = in.Block();
+  state.deviceIdentity = in.U32();
   state.folder = in.Block();
   std::unordered_set<std::uint32_t> paired;
   for (std::uint32_t count = in.U32(); count > 0; --count) {
     Pair pair;
     pair.objectId = in.U32();
+    pair.digest = in.U64();
     pair.desktopItem = in.Block();
     if (!paired.insert(pair.objectId).second) {
       throw StateFormatError("the host state file pairs device contact " + std::to_string(pair.objectId) + " twice");
@@ -95,7 +107,7 @@ HostState DecodeHostState(std::span<const std::byte> bytes) {
     state.pairs.push_back(std::move(pair));
   }
   for (std::uint32_t count = in.U32(); count > 0; --count) state.temporaries.push_back(in.Block());
-  for (std::uint32_t count = in.U32(); count > 0; --count) state.pending.push_back(in.U32());
+  for (std::uint32_t count = in.U32(); count > 0; --count) state.pending.push_back(in.U64());
   if (!in.AtEnd()) throw StateFormatError("the host state file has bytes after its end");
   return state;
 }

@@ -153,9 +153,13 @@ std::optional<contact_core::ContactRecord> ProviderConnection::ReadPacket(HREPLI
   LPBYTE data = nullptr;
   DWORD size = 0;
   const HRESULT result = handler_->GetPacket(&data, &size, CONTACT_RECORD_SIZE);
-  if (result == E_UNEXPECTED) return std::nullopt;
+  if (FAILED(result)) {
+    // The provider answers one failure both for a contact that is gone and
+    // for a desktop store that failed; only the store can tell which.
+    if (!Exists(item)) return std::nullopt;
+    throw ProviderError("GetPacket", result);
+  }
   if (result != RWRN_LAST_PACKET) {
-    if (FAILED(result)) throw ProviderError("GetPacket", result);
     throw HostError("the provider's GetPacket sent a contact in more than one packet");
   }
   if (data == nullptr || size != CONTACT_RECORD_SIZE) {
@@ -169,17 +173,20 @@ bool ProviderConnection::WritePacket(HREPLITEM item, const contact_core::Contact
   std::array<std::byte, CONTACT_RECORD_SIZE> packet{};
   contact_core::ToBytes(record, packet);
   const HRESULT result = handler_->SetPacket(reinterpret_cast<LPBYTE>(packet.data()), CONTACT_RECORD_SIZE);
-  if (result == E_UNEXPECTED) return false;
-  if (FAILED(result)) throw ProviderError("SetPacket", result);
+  if (FAILED(result)) {
+    if (item != nullptr && !Exists(item)) return false;
+    throw ProviderError("SetPacket", result);
+  }
   return true;
 }
 
 ProviderHandle ProviderConnection::WriteNewPacket(const contact_core::ContactRecord& record) {
-  const bool written = WritePacket(nullptr, record);
+  WritePacket(nullptr, record);
   ProviderHandle created(store_, reinterpret_cast<HREPLOBJ>(writeSetup_.hItem));
-  if (!written || !created) throw HostError("the provider's SetPacket could not store a new contact");
+  if (!created) throw HostError("the provider's SetPacket stored a new contact but gave no handle for it");
   return created;
 }
+
 
 void ProviderConnection::Delete(HREPLITEM item) {
   REPLSETUP setup = SetupFor(false, item);

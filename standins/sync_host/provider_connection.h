@@ -83,8 +83,11 @@ class ProviderConnection {
   ProviderHandle FromBytes(std::span<const std::byte> bytes);
 
   // Setup + GetPacket: the contact as a record; nothing when it is gone.
+  // A failure while the contact is still there (IsValidObject says so)
+  // raises ProviderError, so no failure is ever taken for a deletion.
   std::optional<contact_core::ContactRecord> ReadPacket(HREPLITEM item);
-  // Setup + SetPacket into a known contact; false when it is gone.
+  // Setup + SetPacket into a known contact; false when it is gone, and a
+  // failure raises ProviderError as for ReadPacket.
   bool WritePacket(HREPLITEM item, const contact_core::ContactRecord& record);
   // Setup + SetPacket of a new object: the handle of the contact it became.
   ProviderHandle WriteNewPacket(const contact_core::ContactRecord& record);

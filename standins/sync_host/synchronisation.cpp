@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console_text.h"
+#include "contact_content.h"
 #include "contact_listing.h"
 #include "host_state_file.h"
 #include "sync_decision.h"
@@ -15,17 +16,11 @@ namespace sync_host {
 namespace {
 
 using contact_core::ContactRecord;
+using contact_core::FieldId;
 
 // Progress is saved at least this often, so a stopped synchronisation has
 // little to redo.
 constexpr int kChangesPerCheckpoint = 100;
-
-// The 25 fields a contact carries, EntryID left out: two records with the
-// same content are the same contact as far as the device can tell.
-std::u16string Content(const ContactRecord& record) {
-  const auto first = record.units.begin() + contact_core::Field(contact_core::kFirstWritableField).offset;
-  return std::u16string(first, record.units.end());
-}
 
 DeviceSide SideOf(const device::Entry* entry) {
   return DeviceSideOf(entry ? std::optional(entry->marks) : std::nullopt);
@@ -35,8 +30,18 @@ struct Pairing {
   std::uint32_t objectId = 0;
   ProviderHandle kept;     // the handle kept since the last synchronisation
   ProviderHandle current;  // the same contact as enumerated now, if it was
+  std::uint64_t digest = kUnknownDigest;  // the content last carried between the two
   std::optional<DesktopSide> desktop;
   bool forgotten = false;
+  bool unsettled = false;  // a conflict left as it is, to come back next time
+};
+
+// A desktop contact the kept pairings do not know, read at most once.
+struct NewDesktopItem {
+  ProviderHandle handle;
+  bool read = false;
+  std::optional<ContactRecord> record;
+  bool taken = false;
 };
 
 class Synchronisation {
@@ -51,18 +56,26 @@ class Synchronisation {
   void RestoreState();
   void RemoveTemporaries();
   void ReadDesktop();
+  void RemoveStrays();
   DesktopSide DesktopSideOf(Pairing& pairing);
   void Reconcile(Pairing& pairing);
-  void Apply(Pairing& pairing, const device::Entry* entry, Action action);
-  void SendToDevice(Pairing& pairing, const device::Entry* entry);
-  void ReceiveFromDevice(Pairing& pairing, const device::Entry& entry);
-  void ResolveConflict(Pairing& pairing, const device::Entry& entry);
-  void GoneFromDesktop(Pairing& pairing, const device::Entry* entry);
+  bool FindAgain(Pairing& pairing, device::Entry* entry);
+  void Apply(Pairing& pairing, device::Entry* entry, Action action);
+  void SendToDevice(Pairing& pairing, device::Entry* entry);
+  void ReceiveFromDevice(Pairing& pairing, device::Entry& entry);
+  void RecreateOnDesktop(Pairing& pairing, device::Entry& entry);
+  void ResolveConflict(Pairing& pairing, device::Entry& entry);
+  void GoneFromDesktop(Pairing& pairing, device::Entry* entry);
   void TakeNewDesktopContacts();
+  void PairWithDevice(NewDesktopItem& item, device::Entry& entry);
   void TakeNewDeviceContacts();
 
+  const ContactRecord* RecordOf(NewDesktopItem& item);
+  void KeepEntryId(device::Entry& entry, HREPLITEM created);
+  void ClearMarks(device::Entry& entry);
+  void KeepEntryId(device::Entry& entry, std::u16string_view entryId, device::Marks marks);
   HREPLITEM DesktopItem(const Pairing& pairing) const;
-  void PairUp(std::uint32_t objectId, ProviderHandle handle);
+  Pairing& PairUp(std::uint32_t objectId, ProviderHandle handle, std::uint64_t digest);
   void Forget(Pairing& pairing);
   void Changed();
   void Checkpoint(bool finished = false);
@@ -73,14 +86,17 @@ class Synchronisation {
   SyncReport& report_;
 
   Bytes keptFolder_;
+  // False for a device other than the partnership's: its EntryIDs came from
+  // somewhere else, so its contacts are paired by content only.
+  bool trustEntryIds_ = true;
   std::vector<Pairing> pairings_;
   std::unordered_map<std::uint32_t, std::size_t> pairingOf_;
   std::vector<ProviderHandle> temporaries_;
-  std::vector<std::uint32_t> pending_;
-  // What the desktop contacts left by an interrupted conflict hold.
-  std::unordered_multiset<std::u16string> strayContents_;
-  std::vector<ProviderHandle> newDesktopItems_;
+  std::vector<std::uint64_t> pending_;
+  std::vector<NewDesktopItem> newDesktopItems_;
   std::unordered_map<std::uint32_t, device::Entry> deviceEntries_;
+  // Unpaired device contacts that this run leaves for the next one to pair.
+  std::unordered_set<std::uint32_t> heldBack_;
   bool enumerated_ = false;
   bool leftSomethingBehind_ = false;
   int changesSinceCheckpoint_ = 0;
@@ -97,18 +113,13 @@ void Synchronisation::Run() {
 
   RemoveTemporaries();
   for (auto& entry : device_.Entries()) deviceEntries_.emplace(entry.objectId, std::move(entry));
-  for (const std::uint32_t objectId : pending_) {
-    const auto entry = deviceEntries_.find(objectId);
-    if (entry != deviceEntries_.end()) strayContents_.insert(Content(entry->second.record));
-  }
-  if (folderChanged || !strayContents_.empty()) ReadDesktop();
+  if (folderChanged || !pending_.empty()) ReadDesktop();
   report_.Note(std::string(folderChanged ? "The desktop's contacts changed" : "The desktop's contacts did not change") +
                "; " + std::to_string(deviceEntries_.size()) + (deviceEntries_.size() == 1 ? " contact" : " contacts") +
                " on the device.");
+  RemoveStrays();
   for (std::size_t i = 0, paired = pairings_.size(); i < paired; ++i) Reconcile(pairings_[i]);
   TakeNewDesktopContacts();
-  // Every contact a stopped conflict could have left has been looked at.
-  pending_.clear();
   TakeNewDeviceContacts();
   Checkpoint(true);
 }
@@ -123,27 +134,45 @@ void Synchronisation::RestoreState() {
     throw HostError("the host state " + console_text::PathUtf8(settings_.stateFile) +
                     " belongs to another desktop store; give another --state file to start a new partnership");
   }
+  // What a stopped conflict left belongs to the desktop, whichever device comes.
+  for (const Bytes& temporary : saved->temporaries) {
+    if (ProviderHandle handle = provider_.FromBytes(temporary)) temporaries_.push_back(std::move(handle));
+  }
+  pending_ = saved->pending;
+  if (saved->deviceIdentity != kUnknownDevice && saved->deviceIdentity != device_.Identity()) {
+    report_.Note("This is not the device of the last synchronisation; a new partnership starts, pairing its contacts "
+                 "with the desktop's by content.");
+    trustEntryIds_ = false;
+    provider_.OpenFolder({});
+    return;
+  }
   keptFolder_ = saved->folder;
   provider_.OpenFolder(saved->folder.empty() ? ProviderHandle{} : provider_.FromBytes(saved->folder));
   for (const Pair& pair : saved->pairs) {
     ProviderHandle handle = provider_.FromBytes(pair.desktopItem);
     if (handle) {
-      PairUp(pair.objectId, std::move(handle));
+      PairUp(pair.objectId, std::move(handle), pair.digest);
     } else {
       report_.Note("The kept handle of device contact " + std::to_string(pair.objectId) +
                    " was refused by the provider; the contact is paired anew.");
     }
   }
-  for (const Bytes& temporary : saved->temporaries) {
-    if (ProviderHandle handle = provider_.FromBytes(temporary)) temporaries_.push_back(std::move(handle));
-  }
-  pending_ = saved->pending;
 }
 
 void Synchronisation::RemoveTemporaries() {
   if (temporaries_.empty()) return;
-  for (const ProviderHandle& temporary : temporaries_) provider_.Delete(temporary.Item());
-  temporaries_.clear();
+  std::vector<ProviderHandle> left;
+  for (ProviderHandle& temporary : temporaries_) {
+    try {
+      provider_.Delete(temporary.Item());
+    } catch (const std::exception& error) {
+      leftSomethingBehind_ = true;
+      report_.Failed({}, std::string("a version left on the desktop by a stopped conflict stays until next time: ") +
+                             error.what());
+      left.push_back(std::move(temporary));
+    }
+  }
+  temporaries_ = std::move(left);
   Checkpoint();
 }
 
@@ -163,9 +192,33 @@ void Synchronisation::ReadDesktop() {
         !pairings_[*found].current) {
       pairings_[*found].current = std::move(item);
     } else {
-      newDesktopItems_.push_back(std::move(item));
+      newDesktopItems_.emplace_back().handle = std::move(item);
     }
   }
+}
+
+void Synchronisation::RemoveStrays() {
+  // A version a stopped conflict was putting on the desktop is a new desktop
+  // contact now, found by the content the state kept for it.
+  std::vector<std::uint64_t> unsure;
+  for (const std::uint64_t digest : pending_) {
+    try {
+      for (NewDesktopItem& item : newDesktopItems_) {
+        const ContactRecord* record = item.taken ? nullptr : RecordOf(item);
+        if (!record || ContentDigest(*record) != digest) continue;
+        provider_.Delete(item.handle.Item());
+        item.taken = true;
+        report_.Note("  removed   " + device::DisplayName(*record) + ": left on the desktop by a stopped conflict");
+        break;
+      }
+    } catch (const std::exception& error) {
+      leftSomethingBehind_ = true;
+      report_.Failed({}, std::string("a version left on the desktop by a stopped conflict stays until next time: ") +
+                             error.what());
+      unsure.push_back(digest);
+    }
+  }
+  pending_ = std::move(unsure);
 }
 
 DesktopSide Synchronisation::DesktopSideOf(Pairing& pairing) {
@@ -186,13 +239,13 @@ DesktopSide Synchronisation::DesktopSideOf(Pairing& pairing) {
 void Synchronisation::Reconcile(Pairing& pairing) {
   if (pairing.forgotten) return;
   const auto known = deviceEntries_.find(pairing.objectId);
-  const device::Entry* entry = known != deviceEntries_.end() ? &known->second : nullptr;
-  const DeviceSide deviceSide = SideOf(entry);
+  device::Entry* entry = known != deviceEntries_.end() ? &known->second : nullptr;
   // Without a change on the device, a contact the enumeration did not show
   // as changed needs no look at the desktop store.
-  if (!enumerated_ && deviceSide == DeviceSide::Unchanged) return;
+  if (!enumerated_ && SideOf(entry) == DeviceSide::Unchanged) return;
   try {
-    const Action action = DecidePairedAction(DesktopSideOf(pairing), deviceSide);
+    if (DesktopSideOf(pairing) == DesktopSide::Deleted) FindAgain(pairing, entry);
+    const Action action = DecidePairedAction(*pairing.desktop, SideOf(entry));
     const bool desktopGone = *pairing.desktop == DesktopSide::Deleted;
     if (action != Action::None && !desktopGone && !provider_.IsReplicated(DesktopItem(pairing))) {
       leftSomethingBehind_ = true;
@@ -206,7 +259,34 @@ void Synchronisation::Reconcile(Pairing& pairing) {
   }
 }
 
-void Synchronisation::Apply(Pairing& pairing, const device::Entry* entry, Action action) {
+bool Synchronisation::FindAgain(Pairing& pairing, device::Entry* entry) {
+  // A desktop contact that is gone under its handle may be back under a new
+  // one (re-created, restored, imported again): a new desktop contact with
+  // the content last carried, or with the device's own version, is it.
+  const bool onDevice = entry && !entry->marks.deleted;
+  const std::uint64_t deviceDigest = onDevice ? ContentDigest(entry->record) : kUnknownDigest;
+  std::uint64_t carried = pairing.digest;
+  if (carried == kUnknownDigest && onDevice && !entry->marks.changed) carried = deviceDigest;
+  if (carried == kUnknownDigest && deviceDigest == kUnknownDigest) return false;
+  for (NewDesktopItem& item : newDesktopItems_) {
+    const ContactRecord* record = item.taken ? nullptr : RecordOf(item);
+    if (!record) continue;
+    const std::uint64_t digest = ContentDigest(*record);
+    if (digest != carried && digest != deviceDigest) continue;
+    item.taken = true;
+    pairing.kept = std::move(item.handle);
+    pairing.current = {};
+    pairing.digest = digest;
+    pairing.desktop = DesktopSide::Unchanged;
+    if (onDevice) KeepEntryId(*entry, record->Text(FieldId::EntryID), digest == deviceDigest ? device::Marks{} : entry->marks);
+    report_.Note("  found     " + device::DisplayName(*record) + ": the same contact under a new desktop handle");
+    Changed();
+    return true;
+  }
+  return false;
+}
+
+void Synchronisation::Apply(Pairing& pairing, device::Entry* entry, Action action) {
   switch (action) {
     case Action::None:
       return;
@@ -220,7 +300,7 @@ void Synchronisation::Apply(Pairing& pairing, const device::Entry* entry, Action
       ResolveConflict(pairing, *entry);
       break;
     case Action::DeleteOnDesktop:
-      provider_.Delete(pairing.kept.Item());
+      provider_.Delete(DesktopItem(pairing));
       Forget(pairing);
       device_.Remove(entry->objectId);
       report_.DeletedOnDesktop(entry->record);
@@ -231,10 +311,7 @@ void Synchronisation::Apply(Pairing& pairing, const device::Entry* entry, Action
       report_.DeletedOnDevice(entry->record);
       break;
     case Action::RecreateOnDesktop:
-      pairing.current = {};
-      pairing.kept = provider_.WriteNewPacket(entry->record);
-      device_.SetMarks(entry->objectId, {});
-      report_.Received(entry->record);
+      RecreateOnDesktop(pairing, *entry);
       break;
     case Action::Forget:
       Forget(pairing);
@@ -244,12 +321,12 @@ void Synchronisation::Apply(Pairing& pairing, const device::Entry* entry, Action
   Changed();
 }
 
-void Synchronisation::GoneFromDesktop(Pairing& pairing, const device::Entry* entry) {
+void Synchronisation::GoneFromDesktop(Pairing& pairing, device::Entry* entry) {
   pairing.desktop = DesktopSide::Deleted;
   Apply(pairing, entry, DecidePairedAction(DesktopSide::Deleted, SideOf(entry)));
 }
 
-void Synchronisation::SendToDevice(Pairing& pairing, const device::Entry* entry) {
+void Synchronisation::SendToDevice(Pairing& pairing, device::Entry* entry) {
   const auto record = provider_.ReadPacket(DesktopItem(pairing));
   if (!record) {
     GoneFromDesktop(pairing, entry);
@@ -259,7 +336,8 @@ void Synchronisation::SendToDevice(Pairing& pairing, const device::Entry* entry)
     device_.Put(pairing.objectId, *record, {});
   } else {
     // A kept pairing with an object id this device never gave out: the
-    // device was replaced. The contact goes to it under a new id.
+    // device went back to an older store. The contact goes to it under a
+    // new id.
     const std::uint32_t objectId = device_.Add(*record, {});
     const std::size_t index = pairingOf_.at(pairing.objectId);
     pairingOf_.erase(pairing.objectId);
@@ -267,24 +345,35 @@ void Synchronisation::SendToDevice(Pairing& pairing, const device::Entry* entry)
     pairingOf_[objectId] = index;
     Checkpoint();
   }
+  pairing.digest = ContentDigest(*record);
   if (pairing.current) provider_.Update(pairing.kept.Item(), pairing.current.Item());
   report_.Sent(*record);
 }
 
-void Synchronisation::ReceiveFromDevice(Pairing& pairing, const device::Entry& entry) {
+void Synchronisation::ReceiveFromDevice(Pairing& pairing, device::Entry& entry) {
+  // Written through the kept handle, which thereby learns the new version.
   if (!provider_.WritePacket(pairing.kept.Item(), entry.record)) {
     GoneFromDesktop(pairing, &entry);
     return;
   }
-  device_.SetMarks(entry.objectId, {});
+  pairing.digest = ContentDigest(entry.record);
+  ClearMarks(entry);
   report_.Received(entry.record);
 }
 
-void Synchronisation::ResolveConflict(Pairing& pairing, const device::Entry& entry) {
+void Synchronisation::RecreateOnDesktop(Pairing& pairing, device::Entry& entry) {
+  pairing.current = {};
+  pairing.kept = provider_.WriteNewPacket(entry.record);
+  pairing.digest = ContentDigest(entry.record);
+  KeepEntryId(entry, pairing.kept.Item());
+  report_.Received(entry.record);
+}
+
+void Synchronisation::ResolveConflict(Pairing& pairing, device::Entry& entry) {
   // The provider describes two contacts of its own store, so the device's
   // version goes into it for as long as the description takes. The state
   // says so before and after, so no such contact outlives a stopped host.
-  pending_.push_back(entry.objectId);
+  pending_.push_back(ContentDigest(entry.record));
   Checkpoint();
   temporaries_.push_back(provider_.WriteNewPacket(entry.record));
   pending_.pop_back();
@@ -306,7 +395,8 @@ void Synchronisation::ResolveConflict(Pairing& pairing, const device::Entry& ent
   }
   if (same) {
     provider_.Update(pairing.kept.Item(), pairing.current ? pairing.current.Item() : nullptr);
-    device_.SetMarks(entry.objectId, {});
+    pairing.digest = ContentDigest(entry.record);
+    ClearMarks(entry);
     report_.Note("  same      " + device::DisplayName(entry.record) + ": changed alike on both sides");
     return;
   }
@@ -317,6 +407,7 @@ void Synchronisation::ResolveConflict(Pairing& pairing, const device::Entry& ent
   switch (settings_.policy) {
     case ConflictPolicy::Skip:
       leftSomethingBehind_ = true;
+      pairing.unsettled = true;
       report_.Conflict(entry.record, text, "both left as they are");
       return;
     case ConflictPolicy::DesktopWins: {
@@ -326,6 +417,7 @@ void Synchronisation::ResolveConflict(Pairing& pairing, const device::Entry& ent
         return;
       }
       device_.Put(entry.objectId, *desktopRecord, {});
+      pairing.digest = ContentDigest(*desktopRecord);
       if (pairing.current) provider_.Update(pairing.kept.Item(), pairing.current.Item());
       report_.Conflict(entry.record, text, "the desktop's version kept");
       return;
@@ -335,55 +427,58 @@ void Synchronisation::ResolveConflict(Pairing& pairing, const device::Entry& ent
         GoneFromDesktop(pairing, &entry);
         return;
       }
-      device_.SetMarks(entry.objectId, {});
+      pairing.digest = ContentDigest(entry.record);
+      ClearMarks(entry);
       report_.Conflict(entry.record, text, "the device's version kept");
       return;
   }
 }
 
 void Synchronisation::TakeNewDesktopContacts() {
-  // Device contacts the host has not paired, by content: a contact that was
-  // carried across just before a synchronisation stopped is found here
-  // again, and is paired instead of carried twice.
-  std::unordered_multimap<std::u16string, std::uint32_t> unpaired;
+  // Device contacts the host has not paired: a contact carried across just
+  // before a synchronisation stopped, or every contact when the partnership
+  // was lost, is found here again by the EntryID the device keeps for it or
+  // by its content, and is paired instead of carried twice.
+  std::unordered_map<std::u16string, std::uint32_t> byEntryId;
+  std::unordered_multimap<std::uint64_t, std::uint32_t> byContent;
   for (const auto& [objectId, entry] : deviceEntries_) {
-    if (!pairingOf_.contains(objectId) && !entry.marks.deleted) unpaired.emplace(Content(entry.record), objectId);
+    if (pairingOf_.contains(objectId) || (entry.marks.deleted && !trustEntryIds_)) continue;
+    const std::u16string_view entryId = entry.record.Text(FieldId::EntryID);
+    if (trustEntryIds_ && !entryId.empty()) byEntryId.emplace(std::u16string(entryId), objectId);
+    byContent.emplace(ContentDigest(entry.record), objectId);
   }
+  const auto unpaired = [&](std::uint32_t objectId) { return !pairingOf_.contains(objectId) && !heldBack_.contains(objectId); };
   int unselected = 0;
-  for (ProviderHandle& item : newDesktopItems_) {
+  for (NewDesktopItem& item : newDesktopItems_) {
+    if (item.taken) continue;
     try {
-      std::optional<ContactRecord> record;
-      if (!strayContents_.empty()) {
-        record = provider_.ReadPacket(item.Item());
-        const auto stray = record ? strayContents_.find(Content(*record)) : strayContents_.end();
-        if (stray != strayContents_.end()) {
-          strayContents_.erase(stray);
-          provider_.Delete(item.Item());
-          report_.Note("  removed   " + device::DisplayName(*record) + ": left on the desktop by a stopped conflict");
-          continue;
-        }
-      }
-      if (!provider_.IsReplicated(item.Item())) {
+      if (!provider_.IsReplicated(item.handle.Item())) {
         ++unselected;
         continue;
       }
-      if (!record) record = provider_.ReadPacket(item.Item());
+      const ContactRecord* record = RecordOf(item);
       if (!record) continue;
-      const auto match = unpaired.find(Content(*record));
-      if (match != unpaired.end()) {
-        const std::uint32_t objectId = match->second;
-        unpaired.erase(match);
-        if (deviceEntries_.at(objectId).marks != device::Marks{}) device_.SetMarks(objectId, {});
-        PairUp(objectId, std::move(item));
-        report_.Note("  paired    " + device::DisplayName(*record) + ": already the same on both sides");
+      std::optional<std::uint32_t> match;
+      const auto same = byEntryId.find(std::u16string(record->Text(FieldId::EntryID)));
+      if (same != byEntryId.end() && unpaired(same->second)) {
+        match = same->second;
       } else {
-        PairUp(device_.Add(*record, {}), std::move(item));
+        const auto [first, last] = byContent.equal_range(ContentDigest(*record));
+        for (auto candidate = first; candidate != last && !match; ++candidate) {
+          if (unpaired(candidate->second)) match = candidate->second;
+        }
+      }
+      item.taken = true;
+      if (match) {
+        PairWithDevice(item, deviceEntries_.at(*match));
+      } else {
+        PairUp(device_.Add(*record, {}), std::move(item.handle), ContentDigest(*record));
         report_.Sent(*record);
       }
       Changed();
     } catch (const std::exception& error) {
       leftSomethingBehind_ = true;
-      report_.Failed({}, error.what());
+      report_.Failed(item.record ? *item.record : ContactRecord{}, error.what());
     }
   }
   if (unselected > 0) {
@@ -392,17 +487,46 @@ void Synchronisation::TakeNewDesktopContacts() {
   }
 }
 
+void Synchronisation::PairWithDevice(NewDesktopItem& item, device::Entry& entry) {
+  const ContactRecord& record = *item.record;
+  const bool same = Content(record) == Content(entry.record);
+  Pairing& pairing = PairUp(entry.objectId, std::move(item.handle), same ? ContentDigest(record) : kUnknownDigest);
+  // Without the history the two versions cannot tell which side changed,
+  // so differing versions are treated as changed on the desktop: the device
+  // takes the desktop's unless it was edited too, which is a conflict.
+  pairing.desktop = same ? DesktopSide::Unchanged : DesktopSide::Changed;
+  const Action action = DecidePairedAction(*pairing.desktop, SideOf(&entry));
+  try {
+    if (same && (action == Action::None || action == Action::ReceiveFromDevice)) {
+      KeepEntryId(entry, record.Text(FieldId::EntryID), {});
+      report_.Note("  paired    " + device::DisplayName(record) + ": already the same on both sides");
+    } else {
+      Apply(pairing, &entry, action);
+    }
+  } catch (...) {
+    // Paired only once settled: the next run pairs the two again.
+    Forget(pairing);
+    heldBack_.insert(entry.objectId);
+    throw;
+  }
+  if (pairing.unsettled) {
+    Forget(pairing);
+    heldBack_.insert(entry.objectId);
+  }
+}
+
 void Synchronisation::TakeNewDeviceContacts() {
-  for (const device::Entry& entry : device_.Entries()) {
-    if (pairingOf_.contains(entry.objectId)) continue;
+  for (const device::Entry& listed : device_.Entries()) {
+    if (pairingOf_.contains(listed.objectId) || heldBack_.contains(listed.objectId)) continue;
+    device::Entry& entry = deviceEntries_.at(listed.objectId);
     try {
       if (entry.marks.deleted) {
         // Deleted on the device before the desktop ever had it.
         device_.Remove(entry.objectId);
         continue;
       }
-      PairUp(entry.objectId, provider_.WriteNewPacket(entry.record));
-      device_.SetMarks(entry.objectId, {});
+      Pairing& pairing = PairUp(entry.objectId, provider_.WriteNewPacket(entry.record), ContentDigest(entry.record));
+      KeepEntryId(entry, pairing.kept.Item());
       report_.Received(entry.record);
       Changed();
     } catch (const std::exception& error) {
@@ -412,15 +536,46 @@ void Synchronisation::TakeNewDeviceContacts() {
   }
 }
 
+const ContactRecord* Synchronisation::RecordOf(NewDesktopItem& item) {
+  if (!item.read) {
+    item.record = provider_.ReadPacket(item.handle.Item());
+    item.read = true;
+  }
+  return item.record ? &*item.record : nullptr;
+}
+
+void Synchronisation::KeepEntryId(device::Entry& entry, HREPLITEM created) {
+  // The EntryID the desktop gave a new contact goes onto the device's
+  // record, where it pairs the two again should the host's state be lost.
+  const auto written = provider_.ReadPacket(created);
+  KeepEntryId(entry, written ? written->Text(FieldId::EntryID) : entry.record.Text(FieldId::EntryID), {});
+}
+
+void Synchronisation::ClearMarks(device::Entry& entry) {
+  if (entry.marks == device::Marks{}) return;
+  device_.SetMarks(entry.objectId, {});
+  entry.marks = {};
+}
+
+void Synchronisation::KeepEntryId(device::Entry& entry, std::u16string_view entryId, device::Marks marks) {
+  if (entry.record.Text(FieldId::EntryID) == entryId && entry.marks == marks) return;
+  const std::u16string kept(entryId);
+  entry.record.SetText(FieldId::EntryID, kept);
+  entry.marks = marks;
+  device_.Put(entry.objectId, entry.record, marks);
+}
+
 HREPLITEM Synchronisation::DesktopItem(const Pairing& pairing) const {
   return pairing.current ? pairing.current.Item() : pairing.kept.Item();
 }
 
-void Synchronisation::PairUp(std::uint32_t objectId, ProviderHandle handle) {
+Pairing& Synchronisation::PairUp(std::uint32_t objectId, ProviderHandle handle, std::uint64_t digest) {
   pairingOf_[objectId] = pairings_.size();
   Pairing& pairing = pairings_.emplace_back();
   pairing.objectId = objectId;
   pairing.kept = std::move(handle);
+  pairing.digest = digest;
+  return pairing;
 }
 
 void Synchronisation::Forget(Pairing& pairing) {
@@ -438,12 +593,13 @@ void Synchronisation::Changed() {
 void Synchronisation::Checkpoint(bool finished) {
   HostState state;
   state.storeId = provider_.StoreId();
+  state.deviceIdentity = device_.Identity();
   // The folder as enumerated now is kept only once every change in it has
   // been taken; until then the next connection must enumerate again.
   state.folder = finished && !leftSomethingBehind_ ? provider_.ToBytes(reinterpret_cast<HREPLOBJ>(provider_.Folder()))
                                                    : keptFolder_;
   for (const Pairing& pairing : pairings_) {
-    if (!pairing.forgotten) state.pairs.push_back({pairing.objectId, provider_.ToBytes(pairing.kept.Object())});
+    if (!pairing.forgotten) state.pairs.push_back({pairing.objectId, provider_.ToBytes(pairing.kept.Object()), pairing.digest});
   }
   for (const ProviderHandle& temporary : temporaries_) state.temporaries.push_back(provider_.ToBytes(temporary.Object()));
   state.pending = pending_;

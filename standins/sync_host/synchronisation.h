@@ -6,9 +6,12 @@
 //
 // Every step is safe to stop after: the host state is saved atomically now
 // and then and at the end, and a contact that was carried to the other side
-// without the pairing being saved is paired again next time by its content,
-// so a synchronisation that was killed loses nothing and the next one
-// converges.
+// without the pairing being saved is paired again next time by the desktop
+// EntryID its device record keeps, or else by its content, so a
+// synchronisation that was killed, or whose state was lost, loses and
+// doubles nothing and the next one converges. A failure of the desktop
+// store is never taken for a deletion: the contact is reported, both sides
+// stay as they were, and the next synchronisation tries again.
 #pragma once
 
 #include <filesystem>

@@ -20,12 +20,14 @@ device::Slot SlotOf(std::uint32_t objectId, device::Marks marks, std::u16string_
 
 device::StoreImage SampleStore() {
   return {.nextObjectId = 7,
+          .identity = 0xC0FFEE42,
           .slots = {SlotOf(1, {}, u"Berg"), device::Slot{}, SlotOf(6, {.changed = true, .deleted = true}, u"\xFFFF"),
                     SlotOf(3, {.deleted = true}, u"")}};
 }
 
 void ExpectSameStore(const device::StoreImage& actual, const device::StoreImage& expected) {
   EXPECT_EQ(actual.nextObjectId, expected.nextObjectId);
+  EXPECT_EQ(actual.identity, expected.identity);
   ASSERT_EQ(actual.slots.size(), expected.slots.size());
   for (std::size_t i = 0; i < actual.slots.size(); ++i) {
     EXPECT_EQ(actual.slots[i].objectId, expected.slots[i].objectId) << "slot " << i;
@@ -57,7 +59,8 @@ void ExpectDecodeIsConsistent(std::span<const std::byte> bytes) {
   }
   const Bytes again = device::EncodeStore(*image);
   ASSERT_EQ(again.size(), bytes.size());
-  EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 12, again.begin())) << "signature, version, next id";
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + device::kHeaderSize, again.begin()))
+      << "signature, version, next id, identity";
   for (std::size_t i = 0; i < image->slots.size(); ++i) {
     if (image->slots[i].IsFree()) continue;
     const auto offset = static_cast<std::ptrdiff_t>(device::SlotOffset(i));
@@ -102,7 +105,7 @@ TEST(DeviceStoreRobustness, DamagedStoresAreRefusedOrDecodeConsistently) {
 TEST(DeviceStoreRobustness, HostileStores) {
   const auto store_with = [](std::uint32_t nextObjectId, std::vector<std::pair<std::uint32_t, std::uint32_t>> slots) {
     Bytes bytes(device::SlotOffset(slots.size()));
-    device::EncodeHeader(nextObjectId, std::span(bytes).first<device::kHeaderSize>());
+    device::EncodeHeader(nextObjectId, 0x5EED1D, std::span(bytes).first<device::kHeaderSize>());
     for (std::size_t i = 0; i < slots.size(); ++i) {
       const auto [id, marks] = slots[i];
       for (std::size_t b = 0; b < 4; ++b) {

@@ -16,10 +16,11 @@ std::vector<HostState> SampleStates() {
   return {
       HostState{},
       HostState{.storeId = Filled(16, 0xAB),
+                .deviceIdentity = 0x12345678,
                 .folder = Filled(16, 2),
-                .pairs = {{1, Filled(40, 1)}, {0xFFFFFFFF, {}}, {0, Filled(1, 0)}},
+                .pairs = {{1, Filled(40, 1), 0xFFFFFFFFFFFFFFFF}, {0xFFFFFFFF, {}, 1}, {0, Filled(1, 0)}},
                 .temporaries = {Filled(30, 0x11), {}},
-                .pending = {7, 0xFFFFFFFF}},
+                .pending = {7, 0xFFFFFFFFFFFFFFFF}},
       HostState{.storeId = Filled(300, 0), .folder = {}, .pairs = {}, .temporaries = {}, .pending = {1}},
   };
 }
@@ -78,10 +79,12 @@ TEST(HostStateRobustness, HostileStates) {
       for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::byte>(value >> (8 * i)));
       return *this;
     }
-    Builder& Header() { return Raw({'S', 'H', 'S', 'T'}).U32(1); }
+    Builder& Header() { return Raw({'S', 'H', 'S', 'T'}).U32(2); }
     Bytes bytes;
   };
-  const auto empty = [] { return Builder().Header().U32(0).U32(0).U32(0).U32(0).U32(0); };
+  // Header, empty store id, device identity, empty folder handle.
+  const auto start = [] { return Builder().Header().U32(0).U32(0).U32(0); };
+  const auto empty = [&] { return start().U32(0).U32(0).U32(0); };
 
   struct Case {
     const char* what;
@@ -92,13 +95,14 @@ TEST(HostStateRobustness, HostileStates) {
       {"empty state", empty().bytes, true},
       {"nothing", {}, false},
       {"three bytes of signature", Builder().Raw({'S', 'H', 'S'}).bytes, false},
-      {"another signature", Builder().Raw({'S', 'H', 'S', 'U'}).U32(1).U32(0).U32(0).U32(0).U32(0).U32(0).bytes, false},
-      {"another version", Builder().Raw({'S', 'H', 'S', 'T'}).U32(2).U32(0).U32(0).U32(0).U32(0).U32(0).bytes, false},
-      {"store id length past the end", Builder().Header().U32(0xFFFFFFFF).U32(0).U32(0).U32(0).U32(0).bytes, false},
-      {"largest pair count", Builder().Header().U32(0).U32(0).U32(0xFFFFFFFF).U32(1).U32(0).bytes, false},
-      {"pending count that overflows times four", Builder().Header().U32(0).U32(0).U32(0).U32(0).U32(0x40000001).U32(9).bytes, false},
-      {"temporary count with no temporaries", Builder().Header().U32(0).U32(0).U32(0).U32(0x10000000).bytes, false},
-      {"device contact paired twice", Builder().Header().U32(0).U32(0).U32(2).U32(5).U32(0).U32(5).U32(0).U32(0).U32(0).bytes, false},
+      {"another signature", Builder().Raw({'S', 'H', 'S', 'U'}).U32(2).U32(0).U32(0).U32(0).U32(0).U32(0).U32(0).bytes, false},
+      {"an older version", Builder().Raw({'S', 'H', 'S', 'T'}).U32(1).U32(0).U32(0).U32(0).U32(0).U32(0).bytes, false},
+      {"store id length past the end", Builder().Header().U32(0xFFFFFFFF).U32(0).U32(0).U32(0).U32(0).U32(0).bytes, false},
+      {"largest pair count", start().U32(0xFFFFFFFF).U32(1).U32(0).U32(0).U32(0).bytes, false},
+      {"pending count that overflows times eight", start().U32(0).U32(0).U32(0x20000001).U32(9).U32(0).bytes, false},
+      {"temporary count with no temporaries", start().U32(0).U32(0x10000000).bytes, false},
+      {"device contact paired twice",
+       start().U32(2).U32(5).U32(0).U32(0).U32(0).U32(5).U32(0).U32(0).U32(0).U32(0).U32(0).bytes, false},
       {"a byte after the end", empty().Raw({0}).bytes, false},
   };
   for (const Case& c : cases) {

@@ -16,23 +16,30 @@ Bytes Of(std::string_view text) {
 
 HostState Example() {
   return {.storeId = Of(std::string("Pelloquin\0", 10)),
+          .deviceIdentity = 0xD0C0FFEE,
           .folder = Of("folder-16-bytes!"),
-          .pairs = {{3, Of("item three")}, {9, Of("item nine")}},
+          .pairs = {{3, Of("item three"), 0x0123456789ABCDEF}, {9, Of("item nine")}},
           .temporaries = {Of("temporary")},
-          .pending = {9}};
+          .pending = {0xFEDCBA9876543210}};
 }
 
 TEST(HostStateFormat, LaysOutEachPartAsLengthAndBytes) {
-  const HostState state{.storeId = Of("ID"), .folder = {}, .pairs = {{7, Of("H")}}, .temporaries = {}, .pending = {5}};
+  const HostState state{.storeId = Of("ID"),
+                        .deviceIdentity = 0x04030201,
+                        .folder = {},
+                        .pairs = {{7, Of("H"), 0x0807060504030201}},
+                        .temporaries = {},
+                        .pending = {5}};
   const Bytes expected = Of(std::string("SHST"
-                                        "\x01\0\0\0"
+                                        "\x02\0\0\0"
                                         "\x02\0\0\0ID"
+                                        "\x01\x02\x03\x04"
                                         "\0\0\0\0"
                                         "\x01\0\0\0"
-                                        "\x07\0\0\0\x01\0\0\0H"
+                                        "\x07\0\0\0\x01\x02\x03\x04\x05\x06\x07\x08\x01\0\0\0H"
                                         "\0\0\0\0"
-                                        "\x01\0\0\0\x05\0\0\0",
-                                        43));
+                                        "\x01\0\0\0\x05\0\0\0\0\0\0\0",
+                                        59));
   EXPECT_EQ(EncodeHostState(state), expected);
 }
 
@@ -56,7 +63,7 @@ TEST(HostStateFormat, RefusesFilesThatBreakTheFormat) {
   };
   const Case cases[] = {
       {"signature", [](Bytes& b) { b[1] = std::byte{'X'}; }, "not a host state file"},
-      {"version", [](Bytes& b) { b[4] = std::byte{2}; }, "version 2"},
+      {"version", [](Bytes& b) { b[4] = std::byte{1}; }, "version 1"},
       {"trailing byte", [](Bytes& b) { b.push_back(std::byte{0}); }, "bytes after its end"},
       {"length past the end", [](Bytes& b) { b[8] = std::byte{0xFF}; }, "ends early"},
   };

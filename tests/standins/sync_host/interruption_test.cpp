@@ -34,24 +34,7 @@ class InterruptionTest : public SyncHostTest {
     std::filesystem::remove(device_);
     std::filesystem::remove(state_);
   }
-
-  std::vector<std::u16string> LastNamesOnBothSides() {
-    std::vector<std::u16string> names;
-    for (const auto& record : DesktopRecords()) names.push_back(u"desktop " + Text(record, FieldId::LastName));
-    for (const auto& entry : DeviceEntries()) names.push_back(u"device " + Text(entry.record, FieldId::LastName));
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 };
-
-std::vector<std::u16string> OnBothSides(const std::vector<std::wstring>& lastNames) {
-  std::vector<std::u16string> names;
-  for (const auto* side : {u"desktop ", u"device "}) {
-    for (const auto& name : lastNames) names.push_back(side + std::u16string(name.begin(), name.end()));
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 TEST_F(InterruptionTest, AHostKilledMidwayLosesNothingAndTheNextSynchronisationConverges) {
   int interrupted = 0;

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <iterator>
 
 #include "contact_mapping.h"
 #include "outlook_dispatch.h"
@@ -37,11 +39,6 @@ outlook_standin::FolderItem FullContact(const std::wstring& lastName, const std:
   return item;
 }
 
-std::u16string Content(const ContactRecord& record) {
-  const auto first = record.units.begin() + contact_core::Field(contact_core::kFirstWritableField).offset;
-  return std::u16string(first, record.units.end());
-}
-
 std::u16string Text(const ContactRecord& record, FieldId field) { return std::u16string(record.Text(field)); }
 
 std::string Summary(const std::string& output) {
@@ -49,6 +46,17 @@ std::string Summary(const std::string& output) {
   if (done == std::string::npos) return "no summary in:\n" + output;
   const auto end = output.find(".\n", done);
   return output.substr(done + 6, end == std::string::npos ? std::string::npos : end - done - 6);
+}
+
+std::vector<std::wstring> Fail(outlook_standin::OutlookCall call, long occurrence, HRESULT result,
+                               const wchar_t* property, bool sticky) {
+  wchar_t hex[16];
+  swprintf(hex, std::size(hex), L"%08lX", static_cast<unsigned long>(result));
+  return {sticky ? L"failall" : L"fail", std::to_wstring(static_cast<int>(call)), std::to_wstring(occurrence), hex, property};
+}
+
+std::vector<std::wstring> EndAt(outlook_standin::OutlookCall call, long occurrence, const wchar_t* property) {
+  return {L"end", std::to_wstring(static_cast<int>(call)), std::to_wstring(occurrence), property};
 }
 
 void SyncHostTest::SetUp() {
@@ -65,6 +73,12 @@ std::vector<std::wstring> SyncHostTest::HostArguments(std::vector<std::wstring> 
 
 standin_testing::Finished SyncHostTest::Sync(std::vector<std::wstring> options) {
   return standin_testing::Run(standin_testing::ProgramBesideTest(L"SyncHost.exe"), HostArguments(std::move(options)));
+}
+
+standin_testing::Finished SyncHostTest::SyncWithFaults(const std::vector<std::wstring>& faults, const wchar_t* policy) {
+  std::vector<std::wstring> args = {device_.wstring(), state_.wstring(), policy};
+  args.insert(args.end(), faults.begin(), faults.end());
+  return standin_testing::Run(standin_testing::ProgramBesideTest(L"sync_chaos_host.exe"), args);
 }
 
 std::vector<device::Entry> SyncHostTest::DeviceEntries() const {
@@ -117,6 +131,17 @@ ContactRecord SyncHostTest::DesktopRecord(const std::wstring& entryId) const {
   return record;
 }
 
+std::wstring SyncHostTest::AddOnDesktop(const std::wstring& lastName) {
+  contact_core::OutlookSession session;
+  OpenDesktop(session);
+  const IDispatchPtr contact = session.AddContact();
+  const auto record = standin_testing::RecordNamed(std::u16string(lastName.begin(), lastName.end()));
+  contact_core::WriteContact(&record, contact);
+  const _bstr_t entryId = contact_core::ReadContactProperty(contact, FieldId::EntryID);
+  const wchar_t* text = entryId;
+  return text ? text : L"";
+}
+
 void SyncHostTest::EditOnDesktop(const std::wstring& entryId, FieldId field, const std::wstring& text) {
   contact_core::OutlookSession session;
   OpenDesktop(session);
@@ -129,6 +154,23 @@ void SyncHostTest::DeleteOnDesktop(const std::wstring& entryId) {
   contact_core::OutlookSession session;
   OpenDesktop(session);
   contact_core::CallMethod(FindOnDesktop(session, entryId), contact_core::ContactInterface(), "Delete");
+}
+
+std::vector<std::u16string> OnBothSides(const std::vector<std::wstring>& lastNames) {
+  std::vector<std::u16string> names;
+  for (const auto* side : {u"desktop ", u"device "}) {
+    for (const auto& name : lastNames) names.push_back(side + std::u16string(name.begin(), name.end()));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::u16string> SyncHostTest::LastNamesOnBothSides() const {
+  std::vector<std::u16string> names;
+  for (const auto& record : DesktopRecords()) names.push_back(u"desktop " + Text(record, FieldId::LastName));
+  for (const auto& entry : DeviceEntries()) names.push_back(u"device " + Text(entry.record, FieldId::LastName));
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void SyncHostTest::ExpectConverged() {
