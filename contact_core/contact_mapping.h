@@ -20,7 +20,7 @@ void WriteContactProperty(IDispatch* contact, FieldId field, const _bstr_t& text
 DATE ReadLastModificationTime(IDispatch* contact);
 
 // Fills `record`, which the caller has zeroed, from `contact`, field by field
-// in record order. A value longer than its field is cut to span - 1 code units.
+// in record order. A value longer than its field is cut as ContactRecord::SetText cuts it.
 // Never raises: a property Outlook cannot deliver ends the read, leaving that
 // field and the later ones as they were. A null contact or record does nothing.
 void ReadContact(IDispatchPtr contact, ContactRecord* record) noexcept;

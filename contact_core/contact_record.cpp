@@ -4,6 +4,13 @@
 
 namespace contact_core {
 
+namespace {
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+}  // namespace
+
 std::u16string_view ContactRecord::Text(FieldId id) const {
   const ContactField& field = Field(id);
   const std::u16string_view whole(units.data() + field.offset, field.span);
@@ -13,7 +20,12 @@ std::u16string_view ContactRecord::Text(FieldId id) const {
 void ContactRecord::SetText(FieldId id, std::u16string_view text) {
   const ContactField& field = Field(id);
   text = text.substr(0, text.find(u'\0'));
-  text = text.substr(0, field.span - 1);
+  if (text.size() > field.span - 1) {
+    // Cut on a character boundary: never keep the first half of a pair.
+    std::size_t kept = field.span - 1;
+    if (IsHighSurrogate(text[kept - 1]) && IsLowSurrogate(text[kept])) --kept;
+    text = text.substr(0, kept);
+  }
   char16_t* const begin = units.data() + field.offset;
   char16_t* const after_text = std::copy(text.begin(), text.end(), begin);
   std::fill(after_text, begin + field.span, u'\0');

@@ -119,7 +119,8 @@ struct ContactRecord {
   std::u16string_view Text(FieldId id) const;
 
   // Replaces the field with `text`, cut at its first zero code unit and to
-  // span - 1 code units, and zeroes the rest of the field. Never writes past it.
+  // span - 1 code units (one fewer when the cut would split a surrogate pair),
+  // and zeroes the rest of the field. Never writes past it.
   void SetText(FieldId id, std::u16string_view text);
 
   void Clear() { units.fill(0); }

@@ -73,6 +73,14 @@ TEST(ContactRecordText, ValuesAreCutToFitTheirField) {
       {FieldId::LastName, std::u16string(u"Berg\0tail", 9), u"Berg"},
       {FieldId::LastName, u"", u""},
       {FieldId::CompanyName, u"Soci\u00e9t\u00e9 \U0001F600", u"Soci\u00e9t\u00e9 \U0001F600"},
+      // A pair that would be split at the cut goes whole; one that fits stays.
+      {FieldId::FirstName, Repeat(u'a', 62) + u"\U0001F600", Repeat(u'a', 62)},
+      {FieldId::FirstName, Repeat(u'a', 61) + u"\U0001F600b", Repeat(u'a', 61) + u"\U0001F600"},
+      {FieldId::FirstName, Repeat(u'a', 61) + u"\U0001F600\U0001F600", Repeat(u'a', 61) + u"\U0001F600"},
+      {FieldId::HomeAddressCity, Repeat(u'c', 30) + u"\U0001F600", Repeat(u'c', 30)},
+      // A lone surrogate the text itself holds is kept as it came.
+      {FieldId::FirstName, Repeat(u'a', 62) + u'\xD800' + u'b', Repeat(u'a', 62) + u'\xD800'},
+      {FieldId::FirstName, Repeat(u'a', 62) + u'\xDC00' + u'b', Repeat(u'a', 62) + u'\xDC00'},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Field(c.field).name);
