@@ -1,9 +1,11 @@
 #include "call_monitor.h"
 
 #include <optional>
+#include <utility>
 
 #include "ascii_case.h"
 #include "com_failure.h"
+#include "mutex_ownership.h"
 #include "standin_lock.h"
 
 namespace outlook_standin {
@@ -22,6 +24,12 @@ bool Matches(const Fault& fault, OutlookCall call, std::wstring_view member) {
 
 void CallMonitor::Observe(OutlookCall call, std::wstring_view member) {
   InterlockedIncrement(&totals_[IndexOf(call)]);
+  std::wstring watched;
+  {
+    const auto lock = LockStandin();
+    watched = watchedLock_;
+  }
+  if (!watched.empty() && !CallerOwnsNamedMutex(watched)) InterlockedIncrement(&callsWithoutLock_);
   std::optional<Fault> triggered;
   {
     const auto lock = LockStandin();
@@ -64,6 +72,16 @@ void CallMonitor::Arm(const Fault& fault) {
 void CallMonitor::Disarm() {
   const auto lock = LockStandin();
   faults_.clear();
+}
+
+void CallMonitor::WatchCallerLock(std::wstring name) {
+  const auto lock = LockStandin();
+  watchedLock_ = std::move(name);
+  InterlockedExchange(&callsWithoutLock_, 0);
+}
+
+long CallMonitor::CallsWithoutLock() const {
+  return InterlockedCompareExchange(const_cast<volatile LONG*>(&callsWithoutLock_), 0, 0);
 }
 
 CallMonitor& TheCallMonitor() {

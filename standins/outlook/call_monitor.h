@@ -28,6 +28,11 @@ class CallMonitor {
   void Arm(const Fault& fault);
   void Disarm();
 
+  // From now on every observed call checks that its thread owns the named
+  // mutex `name`; an empty name stops the checking.
+  void WatchCallerLock(std::wstring name);
+  long CallsWithoutLock() const;
+
  private:
   struct ArmedFault {
     Fault fault;
@@ -38,6 +43,8 @@ class CallMonitor {
   std::array<volatile LONG, kCallKinds> totals_{};
   std::map<std::pair<OutlookCall, std::wstring>, long> perMember_;
   std::vector<ArmedFault> faults_;
+  std::wstring watchedLock_;
+  volatile LONG callsWithoutLock_ = 0;
 };
 
 CallMonitor& TheCallMonitor();

@@ -5,6 +5,8 @@
 #include "dispatch_object.h"
 #include "outlook_standin.h"
 
+#include <utility>
+
 namespace outlook_standin {
 namespace {
 
@@ -54,6 +56,7 @@ void ResetFolder() {
   SeedFolder({});
   TheCallMonitor().ResetCounts();
   TheCallMonitor().Disarm();
+  TheCallMonitor().WatchCallerLock({});
 }
 
 std::vector<FolderItem> FolderContents() {
@@ -78,6 +81,12 @@ void ArmFault(const Fault& fault) { TheCallMonitor().Arm(fault); }
 
 void DisarmFaults() { TheCallMonitor().Disarm(); }
 
+void WatchCallerLock(std::wstring name) { TheCallMonitor().WatchCallerLock(std::move(name)); }
+
+long CallsWithoutLock() { return TheCallMonitor().CallsWithoutLock(); }
+
 long LiveObjectCount() { return LiveDispatchObjects(); }
+
+void RestartOutlook() { DisconnectEveryObject(); }
 
 }  // namespace outlook_standin

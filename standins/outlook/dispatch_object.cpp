@@ -12,6 +12,10 @@ namespace outlook_standin {
 namespace {
 
 volatile LONG liveObjects = 0;
+// Outlook's restarts so far: an object made before the latest is disconnected.
+volatile LONG generation = 0;
+
+LONG CurrentGeneration() { return InterlockedCompareExchange(&generation, 0, 0); }
 
 constexpr wchar_t kErrorSource[] = L"Outlook.Application";
 
@@ -43,13 +47,17 @@ void SetThreadErrorInfo(const IID& interfaceId, const wchar_t* description) {
 }  // namespace
 
 DispatchObject::DispatchObject(const IID& interfaceId, std::span<const Member> members)
-    : interfaceId_(interfaceId), members_(members) {
+    : generation_(CurrentGeneration()), interfaceId_(interfaceId), members_(members) {
   InterlockedIncrement(&liveObjects);
 }
 
 DispatchObject::~DispatchObject() { InterlockedDecrement(&liveObjects); }
 
 long LiveDispatchObjects() { return InterlockedCompareExchange(&liveObjects, 0, 0); }
+
+void DisconnectEveryObject() { InterlockedIncrement(&generation); }
+
+bool DispatchObject::Disconnected() const { return generation_ != CurrentGeneration(); }
 
 HRESULT DispatchObject::QueryInterface(REFIID interfaceId, void** object) {
   if (!object) return E_POINTER;
@@ -85,6 +93,8 @@ HRESULT DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) {
 }
 
 HRESULT DispatchObject::GetIDsOfNames(REFIID interfaceId, LPOLESTR* names, UINT nameCount, LCID, DISPID* ids) {
+  // A proxy to an Outlook that has ended answers this to every call.
+  if (Disconnected()) return RPC_E_DISCONNECTED;
   if (interfaceId != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (!names || !ids) return E_POINTER;
   if (nameCount == 0) return S_OK;
@@ -109,6 +119,7 @@ HRESULT DispatchObject::GetIDsOfNames(REFIID interfaceId, LPOLESTR* names, UINT 
 
 HRESULT DispatchObject::Invoke(DISPID id, REFIID interfaceId, LCID, WORD flags, DISPPARAMS* params,
                                VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+  if (Disconnected()) return RPC_E_DISCONNECTED;
   if (interfaceId != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (!params) return E_INVALIDARG;
   const Member* member = FindMember(id);

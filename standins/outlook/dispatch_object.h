@@ -61,7 +61,11 @@ class DispatchObject : public IDispatch, public ISupportErrorInfo {
   const Member* FindMember(DISPID id) const;
   HRESULT Report(HRESULT result, const wchar_t* description, bool asException, EXCEPINFO* exception) const;
 
+  // Disconnected once Outlook restarts after the object was made.
+  bool Disconnected() const;
+
   volatile LONG references_ = 1;
+  const LONG generation_;
   const IID& interfaceId_;
   std::span<const Member> members_;
 };
@@ -74,5 +78,8 @@ IDispatchPtr MakeObject(Arguments&&... arguments) {
 
 // Stand-in objects alive in this process.
 long LiveDispatchObjects();
+
+// Every object made before this answers RPC_E_DISCONNECTED from now on.
+void DisconnectEveryObject();
 
 }  // namespace outlook_standin

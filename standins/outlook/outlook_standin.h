@@ -106,10 +106,23 @@ inline constexpr UINT kEndedByFault = 0xDEAD;
 void ArmFault(const Fault& fault);
 void DisarmFaults();
 
+// A client that promises to make its Outlook calls only while holding a lock
+// of its own (a named mutex) can have that kept: from now on every call checks
+// that the calling thread owns the named mutex `name` and counts the calls
+// that do not. An empty name stops the checking, and so does ResetFolder.
+void WatchCallerLock(std::wstring name);
+// Calls made without the watched lock since WatchCallerLock last started.
+long CallsWithoutLock();
+
 // Stand-in objects (application, namespace, folder, collections, items)
 // alive in this process; a client that releases everything it got brings it
 // back to where it was.
 long LiveObjectCount();
+
+// Outlook ends and starts again: every stand-in object handed out so far
+// answers RPC_E_DISCONNECTED to every call from now on, as a proxy to the
+// ended process does, while objects made afterwards work.
+void RestartOutlook();
 
 // Serves the application class from this process (CoRegisterClassObject) for
 // as long as the object lives. COM must be initialised on the thread.
