@@ -23,6 +23,16 @@ CItem& ItemFromSetup(HREPLITEM handle) {
   return *item;
 }
 
+// Deletes a contact this handler has just made; false when Outlook refuses.
+bool DeletedAgain(IDispatch* contact) noexcept {
+  try {
+    contact_core::CallMethod(contact, contact_core::ContactInterface(), "Delete");
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
 }  // namespace
 
 STDMETHODIMP CDataHandler::QueryInterface(REFIID riid, void** ppv) {
@@ -78,38 +88,54 @@ STDMETHODIMP CDataHandler::SetPacket(LPBYTE lpbData, DWORD cbData) {
     const contact_core::ContactRecord record =
         contact_core::FromBytes(std::span<const std::byte, CONTACT_RECORD_SIZE>(
             reinterpret_cast<const std::byte*>(lpbData), CONTACT_RECORD_SIZE));
-    const bool is_new = m_pWriteSetup->hItem == nullptr;
-    std::unique_ptr<CItem> new_item = is_new ? std::make_unique<CItem>() : nullptr;
-    CItem& item = is_new ? *new_item : ItemFromSetup(m_pWriteSetup->hItem);
-    contact_core::OutlookSession& session = m_pStore->Session();
-    bool written = false;
-    {
-      const StoreLock lock(m_pStore->LockMutex());
-      IDispatchPtr contact;
-      if (is_new) {
-        if (!session.HasOpenCollection()) m_pStore->OpenContacts();
-        contact = session.AddContact();
-      } else {
-        contact = m_pStore->FindContactOf(item);
-      }
-      if (contact) {
-        contact_core::WriteContact(&record, contact);
-        SharedEntryId entry_id =
-            EntryIdFromOutlook(contact_core::ReadContactProperty(contact, contact_core::FieldId::EntryID));
-        const DATE modified = contact_core::ReadLastModificationTime(contact);
-        item.m_EntryID = std::move(entry_id);
-        item.m_ModTime = modified;
-        written = true;
-        m_pStore->RefreshFolderAfterChange();
-      } else {
-        m_pStore->RefreshFolder();
-      }
-    }
-    if (!written) return E_UNEXPECTED;
+    if (m_pWriteSetup->hItem != nullptr) return WriteKnownContact(ItemFromSetup(m_pWriteSetup->hItem), record);
+    auto new_item = std::make_unique<CItem>();
+    WriteNewContact(*new_item, record);
     // The service manager owns a new handle from here on and frees it with FreeObject.
-    if (is_new) m_pWriteSetup->hItem = ItemHandle(new_item.release());
+    m_pWriteSetup->hItem = ItemHandle(new_item.release());
     return S_OK;
   });
+}
+
+void CDataHandler::WriteNewContact(CItem& item, const contact_core::ContactRecord& record) {
+  contact_core::OutlookSession& session = m_pStore->Session();
+  const StoreLock lock(m_pStore->LockMutex());
+  if (!session.HasOpenCollection()) m_pStore->OpenContacts();
+  const IDispatchPtr contact = session.AddContact();
+  // Raises before the contact is saved, or not at all: a failure here made nothing.
+  contact_core::WriteContact(&record, contact);
+  try {
+    item.m_EntryID = EntryIdFromOutlook(contact_core::ReadContactProperty(contact, contact_core::FieldId::EntryID));
+    item.m_ModTime = contact_core::ReadLastModificationTime(contact);
+  } catch (...) {
+    // The contact exists, but the service manager cannot be given its handle.
+    // It is deleted again before the failure is answered, or the packet sent
+    // anew would make it twice.
+    if (DeletedAgain(contact) || !item.m_EntryID) throw;
+    // It cannot be deleted either: it is reported as written, with a time
+    // that makes it count as changed, so that it travels to the device again.
+    item.m_ModTime = 0.0;
+  }
+  m_pStore->RefreshFolderAfterChange();
+}
+
+HRESULT CDataHandler::WriteKnownContact(CItem& item, const contact_core::ContactRecord& record) {
+  const StoreLock lock(m_pStore->LockMutex());
+  const IDispatchPtr contact = m_pStore->FindContactOf(item);
+  if (!contact) {
+    m_pStore->RefreshFolder();
+    return E_UNEXPECTED;
+  }
+  contact_core::WriteContact(&record, contact);
+  // Saved: from here on the answer is success. A time that cannot be read
+  // leaves the one recorded, so the contact counts as changed next time and
+  // its new version travels to the device again.
+  try {
+    item.m_ModTime = contact_core::ReadLastModificationTime(contact);
+  } catch (const _com_error&) {
+  }
+  m_pStore->RefreshFolderAfterChange();
+  return S_OK;
 }
 
 STDMETHODIMP CDataHandler::DeleteObj(REPLSETUP* pSetup) {

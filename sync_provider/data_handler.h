@@ -17,6 +17,7 @@
 namespace pelloquin {
 
 class CStore;
+class CItem;
 
 class CDataHandler final : public IReplObjHandler {
  public:
@@ -37,6 +38,14 @@ class CDataHandler final : public IReplObjHandler {
   STDMETHODIMP DeleteObj(REPLSETUP* pSetup) override;
 
  private:
+  // A new contact from `record`, its EntryID and time recorded in `item`.
+  // Once Outlook has saved it, it is either reported (no exception) or
+  // deleted again before the failure is raised.
+  void WriteNewContact(CItem& item, const contact_core::ContactRecord& record);
+  // Writes `record` over the contact `item` names; E_UNEXPECTED when there is
+  // none. Once Outlook has saved it, the answer is S_OK.
+  HRESULT WriteKnownContact(CItem& item, const contact_core::ContactRecord& record);
+
   CStore* m_pStore;
   REPLSETUP* m_pWriteSetup = nullptr;
   REPLSETUP* m_pReadSetup = nullptr;

@@ -75,8 +75,8 @@ void SetCell(HWND list, int row, int column, const _bstr_t& text) {
   ListView_SetItemText(list, row, column, const_cast<wchar_t*>(static_cast<const wchar_t*>(text)));
 }
 
-// One row per contact, in folder order, up to the first item that is not a
-// contact. Raises _com_error when Outlook fails; the rows added stay.
+// One row per contact, in folder order; items that are not contacts get
+// none. Raises _com_error when Outlook fails; the rows added stay.
 void AddContactRows(HWND list) {
   const std::vector<std::string> selected = SelectedEntryIds();
   contact_core::OutlookSession outlook;

@@ -30,6 +30,9 @@ STDMETHODIMP_(BOOL) CStore::IsItemChanged(HREPLFLD, HREPLITEM hItem, HREPLITEM h
     const CItem* compared = ItemOf(hItemComp);
     return compared != nullptr && item->m_ModTime != compared->m_ModTime;
   }
+  // An item that could not be checked counts as unchanged: it is asked about
+  // again at the next synchronisation, while TRUE would send a version that
+  // was never read.
   BOOL changed = FALSE;
   GuardedCall([&] {
     const StoreLock lock(m_hMutex);
@@ -52,7 +55,10 @@ STDMETHODIMP_(BOOL) CStore::IsItemReplicated(HREPLFLD, HREPLITEM hItem) {
     case Selection::Selected:
       break;
   }
-  BOOL replicated = FALSE;
+  // An item that could not be checked (lock time-out, Outlook failing) is
+  // kept: to the service manager FALSE means "leave the partnership", which
+  // can remove the device's copy.
+  BOOL replicated = TRUE;
   GuardedCall([&] {
     const StoreLock lock(m_hMutex);
     replicated = FindContactOf(*item) != nullptr;

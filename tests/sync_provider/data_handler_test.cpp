@@ -268,6 +268,56 @@ TEST_F(PacketTest, AChangeMadeIsReportedMadeWhenTheRefreshAfterItFails) {
   EXPECT_TRUE(AnotherThreadGetsTheLockAtOnce());
 }
 
+TEST_F(PacketTest, ANewContactOutlookSavedIsEitherReportedOrDeletedAgain) {
+  using outlook_standin::Fault;
+  const Fault entry_id_unreadable{.call = OutlookCall::PropertyGet, .result = E_FAIL, .property = L"EntryID"};
+  const Fault time_unreadable{.call = OutlookCall::PropertyGet, .result = E_FAIL,
+                              .property = L"LastModificationTime"};
+  const Fault no_delete{.call = OutlookCall::Delete, .result = E_FAIL, .sticky = true};
+  struct Case {
+    const char* what;
+    std::vector<Fault> faults;
+    HRESULT answer;
+    std::size_t contacts_after;
+  } cases[] = {
+      {"its EntryID cannot be read", {entry_id_unreadable}, E_FAIL, 1},
+      {"its time cannot be read", {time_unreadable}, E_FAIL, 1},
+      // Undeletable, but with an identity: reported written, so never sent twice.
+      {"its time cannot be read nor it deleted", {time_unreadable, no_delete}, S_OK, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Seed({ContactWith({{L"LastName", L"Old"}})});
+    ReadFolder();
+    for (const Fault& fault : c.faults) outlook_standin::ArmFault(fault);
+    HREPLITEM item = nullptr;
+    EXPECT_EQ(SetPacketFor(&item, RecordNamed(u"Anna", u"Berg")), c.answer);
+    outlook_standin::DisarmFaults();
+    Own(item);
+    const auto contents = outlook_standin::FolderContents();
+    EXPECT_EQ(contents.size(), c.contacts_after);
+    EXPECT_TRUE(AnotherThreadGetsTheLockAtOnce());
+    if (FAILED(c.answer)) {
+      EXPECT_EQ(item, nullptr);
+      continue;
+    }
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(WideOf(ItemOf(item)->m_EntryID), contents.back().entryId);
+    EXPECT_TRUE(store_->IsItemChanged(Folder(), item, nullptr)) << "it travels to the device again";
+  }
+}
+
+TEST_F(PacketTest, AKnownContactOutlookSavedIsReportedWrittenEvenWhenItsTimeCannotBeRead) {
+  const auto ids = Seed({ContactWith({{L"LastName", L"Berg"}})});
+  HREPLITEM item = ItemFor(ids[0]);
+  outlook_standin::ArmFault(
+      {.call = OutlookCall::PropertyGet, .result = E_FAIL, .property = L"LastModificationTime", .sticky = true});
+  EXPECT_EQ(SetPacketFor(&item, RecordNamed(u"Anna", u"Lind")), S_OK);
+  outlook_standin::DisarmFaults();
+  EXPECT_EQ(outlook_standin::FolderContents()[0].contact.Get(L"LastName"), L"Lind");
+  EXPECT_TRUE(store_->IsItemChanged(Folder(), item, nullptr)) << "the recorded time is the old one";
+}
+
 TEST_F(PacketTest, AFolderHandleIsNoItemForAPacket) {
   write_setup_.hItem = reinterpret_cast<HREPLITEM>(Folder());
   ASSERT_EQ(Handler()->Setup(&write_setup_), S_OK);

@@ -1,23 +1,30 @@
 // Every store and handler operation that reaches Outlook, with each Outlook
-// call it makes failing in turn: nothing escapes, the answer is a failure,
-// nothing leaks, and the store lock is free for another thread at once.
+// call it makes failing in turn: nothing escapes, the answer is the failure
+// answer, nothing leaks, the store lock is free for another thread at once,
+// and Outlook's folder holds what the answer says: a failure added, changed and
+// removed nothing. Every run also checks that each Outlook call was made under
+// the store lock.
 //
-// One exception, by design: an operation that re-opens the item collection
-// while the store holds one goes on with the collection it held when Outlook
-// cannot be attached anew. Such a run may succeed, and then it must do exactly
-// what the run without a fault did.
+// A faulted run may succeed when it then did exactly what the run without a
+// fault did: an operation that re-opens the item collection goes on with the
+// one it held when Outlook cannot be attached anew, and a write that Outlook
+// had saved before the fault is reported as written.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "contact_record.h"
 #include "repl_objects.h"
+#include "store_lock.h"
 #include "store_fixture.h"
 #include "sync_selection.h"
 
@@ -109,9 +116,14 @@ struct SweepStore {
 
 struct Scenario {
   const char* name;
-  bool reopens_held_collection;
+  bool may_succeed_as_clean;
   std::function<void(SweepStore&)> prepare;
   std::function<HRESULT(SweepStore&)> operation;
+  // The answer every faulted run must give, for an operation whose failure
+  // answer is not a failure (an item it cannot check is kept).
+  std::optional<HRESULT> answer_on_failure = std::nullopt;
+  // A failure may leave some duplicates removed, as long as one of each stays.
+  bool may_remove_duplicates = false;
 };
 
 const Scenario kScenarios[] = {
@@ -136,7 +148,7 @@ const Scenario kScenarios[] = {
        g_SyncSelected = true;
        g_SelectedEntryIDs = {std::string(AnsiOf(ItemOf(s.b)->m_EntryID))};
      },
-     [](SweepStore& s) { return Answer(s.store->IsItemReplicated(s.folder, s.b)); }},
+     [](SweepStore& s) { return Answer(s.store->IsItemReplicated(s.folder, s.b)); }, Answer(true)},
     {"UpdateItem", false,
      [](SweepStore& s) {
        s.Enumerate();
@@ -208,16 +220,45 @@ const Scenario kScenarios[] = {
        outlook_standin::SeedFolder({ContactWith({{L"LastName", L"A"}}), ContactWith({{L"LastName", L"B"}}),
                                     ContactWith({{L"LastName", L"A"}}), ContactWith({{L"LastName", L"B"}})});
      },
-     [](SweepStore& s) { return s.store->RemoveDuplicates("Contact", 0); }},
+     [](SweepStore& s) { return s.store->RemoveDuplicates("Contact", 0); }, std::nullopt, true},
 };
 
+// One item as stored: what a failed operation must leave as it was.
+using ItemState = std::tuple<outlook_standin::ItemKind, std::wstring, double,
+                             std::array<outlook_standin::PropertyValue, outlook_standin::kWritablePropertyCount>>;
+
+std::vector<ItemState> FolderState() {
+  std::vector<ItemState> state;
+  for (const auto& item : outlook_standin::FolderContents()) {
+    state.emplace_back(item.kind, item.entryId, item.lastModificationTime, item.contact.properties);
+  }
+  return state;
+}
+
 // What a run leaves behind: its answer and the folder's last names (new
-// contacts get new EntryIDs in every run).
+// contacts get new EntryIDs in every run), and the folder before and after.
 struct Outcome {
   HRESULT answer;
   std::vector<std::optional<std::wstring>> folder;
-  bool operator==(const Outcome&) const = default;
+  std::vector<ItemState> before;
+  std::vector<ItemState> after;
+  bool operator==(const Outcome& other) const { return answer == other.answer && folder == other.folder; }
 };
+
+// `after` is `before` less some items, and keeps every content `before` had.
+bool RemovedOnlyDuplicates(const std::vector<ItemState>& before, const std::vector<ItemState>& after) {
+  auto kept = before.begin();
+  for (const ItemState& item : after) {
+    kept = std::find(kept, before.end(), item);
+    if (kept == before.end()) return false;
+    ++kept;
+  }
+  for (const ItemState& item : before) {
+    const auto same_content = [&](const ItemState& other) { return std::get<3>(other) == std::get<3>(item); };
+    if (std::none_of(after.begin(), after.end(), same_content)) return false;
+  }
+  return true;
+}
 
 // The Outlook calls the operation itself made, by kind.
 std::map<OutlookCall, long> CallsMade() {
@@ -255,13 +296,18 @@ class FaultSweep : public test_support::OutlookTest {
     {
       SweepStore store;
       scenario.prepare(store);
+      outcome.before = FolderState();
       outlook_standin::ResetCallCounts();
+      outlook_standin::WatchCallerLock(kStoreLockName);
       if (fault != nullptr) outlook_standin::ArmFault(*fault);
       outcome.answer = scenario.operation(store);
       if (calls != nullptr) *calls = CallsMade();
       outlook_standin::DisarmFaults();
+      EXPECT_EQ(outlook_standin::CallsWithoutLock(), 0) << "Outlook calls made without the store lock";
+      outlook_standin::WatchCallerLock({});
       EXPECT_TRUE(AnotherThreadGetsTheLockAtOnce()) << "the store lock is still held";
       outcome.folder = FolderNow();
+      outcome.after = FolderState();
     }
     EXPECT_EQ(CReplObject::LiveCount(), handles_before) << "handle objects leaked";
     EXPECT_EQ(outlook_standin::LiveObjectCount(), outlook_objects_before) << "Outlook objects leaked";
@@ -269,7 +315,7 @@ class FaultSweep : public test_support::OutlookTest {
   }
 };
 
-TEST_F(FaultSweep, EveryOutlookFailureIsAnsweredAsAFailure) {
+TEST_F(FaultSweep, EveryOutlookFailureGetsTheFailureAnswerAndLeavesTheFolderAsAnswered) {
   for (const Scenario& scenario : kScenarios) {
     SCOPED_TRACE(scenario.name);
     // Member names are looked up once per process: a first run does that, so
@@ -285,9 +331,17 @@ TEST_F(FaultSweep, EveryOutlookFailureIsAnsweredAsAFailure) {
         SCOPED_TRACE(testing::Message() << "call kind " << static_cast<int>(call) << ", occurrence " << occurrence);
         const outlook_standin::Fault fault{.call = call, .result = kFault, .occurrence = occurrence};
         const Outcome faulted = Run(scenario, &fault);
-        if (SUCCEEDED(faulted.answer)) {
-          EXPECT_TRUE(scenario.reopens_held_collection && faulted == clean)
+        if (scenario.answer_on_failure) {
+          EXPECT_EQ(faulted.answer, *scenario.answer_on_failure) << "answered 0x" << std::hex << faulted.answer;
+        } else if (SUCCEEDED(faulted.answer)) {
+          EXPECT_TRUE(scenario.may_succeed_as_clean && faulted == clean)
               << "succeeded with 0x" << std::hex << faulted.answer;
+          continue;
+        }
+        if (scenario.may_remove_duplicates) {
+          EXPECT_TRUE(RemovedOnlyDuplicates(faulted.before, faulted.after)) << "the folder lost a contact";
+        } else {
+          EXPECT_EQ(faulted.after, faulted.before) << "a failure changed Outlook's folder";
         }
       }
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "repl_objects.h"
 #include "store_fixture.h"
 #include "store_lock.h"
+#include "sync_selection.h"
 
 namespace pelloquin::test {
 namespace {
@@ -58,6 +60,42 @@ TEST_F(LockTest, AWaitThatTimesOutFailsWithoutTouchingOutlook) {
     EXPECT_EQ(OutlookCallsMade(), 0);
   }
   EXPECT_EQ(outlook_standin::FolderContents().size(), 1u);
+}
+
+TEST_F(LockTest, AnItemThatCannotBeCheckedIsKeptAndCountsAsUnchanged) {
+  const auto ids = Seed({ContactWith({{L"LastName", L"Berg"}})});
+  const HREPLITEM item = EnumerateAll().at(0);
+  SetModificationTime(ids[0], ItemOf(item)->m_ModTime + 1.0);
+  {
+    const std::scoped_lock selection(g_SelectionMutex);
+    g_SyncSelected = true;
+    g_SelectedEntryIDs = {std::string(AnsiOf(ItemOf(item)->m_EntryID))};
+  }
+  struct Case {
+    const char* what;
+    bool lock_held_elsewhere;
+    std::optional<outlook_standin::Fault> fault;
+  } cases[] = {
+      {"the store lock times out", true, std::nullopt},
+      {"Outlook fails", false, outlook_standin::Fault{.call = OutlookCall::GetFirst, .sticky = true}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    {
+      std::optional<LockHeldElsewhere> held;
+      if (c.lock_held_elsewhere) held.emplace();
+      if (c.fault) outlook_standin::ArmFault(*c.fault);
+      // FALSE would take the contact out of the partnership; TRUE would send
+      // a version nobody read.
+      EXPECT_TRUE(store_->IsItemReplicated(Folder(), item));
+      EXPECT_FALSE(store_->IsItemChanged(Folder(), item, nullptr));
+      outlook_standin::DisarmFaults();
+    }
+    EXPECT_TRUE(store_->IsItemChanged(Folder(), item, nullptr)) << "checked again, the change shows";
+  }
+  const std::scoped_lock selection(g_SelectionMutex);
+  g_SyncSelected = false;
+  g_SelectedEntryIDs.clear();
 }
 
 TEST_F(LockTest, ALockAbandonedByAnEndedThreadCountsAsAcquired) {
