@@ -23,10 +23,9 @@ OutlookSession::~OutlookSession() {
   try {
     CloseItems();
   } catch (...) {
-    // Outlook failed during the closing walk: the collection is released
-    // below all the same, and a destructor must not throw.
+    // Outlook failed during the closing walk, which lets go of the collection
+    // all the same; a destructor must not throw.
   }
-  m_Items = nullptr;
   m_ContactsFolder = nullptr;
   m_Namespace = nullptr;
   m_Application = nullptr;
@@ -85,9 +84,14 @@ long OutlookSession::OpenContacts() {
 
 void OutlookSession::CloseItems() {
   if (!m_Items) return;
+  // Let go of even when the walk raises: a collection whose Outlook has gone
+  // away fails every call, and held on to it would fail every later one.
+  struct LetGo {
+    IDispatchPtr& items;
+    ~LetGo() { items = nullptr; }
+  } let_go{m_Items};
   for (IDispatchPtr contact = FirstContact(); contact; contact = NextContact()) {
   }
-  m_Items = nullptr;
 }
 
 IDispatchPtr OutlookSession::ContactFromWalk(const char* method) {

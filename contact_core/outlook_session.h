@@ -29,7 +29,8 @@ class OutlookSession {
   // folder. Answers the number of items in the folder (contacts or not), 0 on
   // failure. When attaching fails, whatever was held before stays held.
   long OpenContacts();
-  // Walks the held collection to its end and releases it.
+  // Walks the held collection to its end and releases it; released also when
+  // Outlook fails during the walk, which then raises.
   void CloseItems();
 
   // The walk over the contacts: items that are not contacts are passed over,

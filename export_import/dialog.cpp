@@ -3,8 +3,28 @@
 #include <comdef.h>
 
 #include <exception>
+#include <string>
+
+#include "language.h"
 
 namespace quillmere {
+
+namespace {
+
+void ShowUnexpectedError(HWND window, const std::wstring& text) {
+  MessageBoxW(window, text.c_str(), ProductName().c_str(), MB_OK | MB_ICONERROR);
+}
+
+std::wstring FromAnsi(const char* text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (length <= 1) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+  wide.pop_back();
+  return wide;
+}
+
+}  // namespace
 
 Dialog::~Dialog() {
   if (!modal_ && window_ != nullptr) DestroyWindow(window_);
@@ -66,9 +86,9 @@ INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wparam, LPA
   try {
     return dialog->Handle(message, wparam, lparam);
   } catch (const _com_error& error) {
-    MessageBoxW(window, error.ErrorMessage(), nullptr, MB_OK | MB_ICONERROR);
+    ShowUnexpectedError(window, error.ErrorMessage());
   } catch (const std::exception& error) {
-    MessageBoxA(window, error.what(), nullptr, MB_OK | MB_ICONERROR);
+    ShowUnexpectedError(window, FromAnsi(error.what()));
   }
   return FALSE;
 }

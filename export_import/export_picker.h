@@ -17,7 +17,9 @@ class ExportPickerDialog : public PickerDialog {
   const std::wstring& DriveFolder() const { return driveFolder; }
 
   // Whether a typed name can be accepted: not empty, and nothing that would
-  // lead out of the drive folder (a backslash, a slash or a colon).
+  // lead out of the drive folder: a backslash, a slash or a colon, or a
+  // reserved device name (NUL, CON, COM1, ...), which Windows takes for the
+  // device whatever extension follows it.
   static bool IsAcceptableName(const std::wstring& name);
 
  private:

@@ -9,10 +9,11 @@ namespace quillmere {
 
 class QuillmereSession : public contact_core::OutlookSession {
  public:
-  // Lets go of the collection held from before and opens a fresh one; false
-  // when Outlook cannot be reached. Unlike OpenContacts alone, a failure
+  // Lets go of the collection held from before, even when Outlook fails while
+  // it is walked out (an Outlook that was restarted), and opens a fresh one;
+  // false when Outlook cannot be reached. Unlike OpenContacts alone, a failure
   // never leaves an earlier, stale collection open. Raises _com_error when
-  // Outlook fails while the old collection is walked or the new one counted.
+  // Outlook fails while the new collection is counted.
   bool OpenFreshContacts();
 
   // Reads `contact` whole and appends it to `file` as one record, rewriting

@@ -219,6 +219,22 @@ TEST_F(OutlookSessionTest, TheDestructorAbsorbsAFailingCloseWalk) {
   EXPECT_NO_THROW(session.reset());
 }
 
+TEST_F(OutlookSessionTest, AClosingWalkThatFailsStillLetsGoOfTheCollection) {
+  Seed({Named(L"A"), Named(L"B")});
+  OutlookSession session;
+  ASSERT_EQ(session.OpenContacts(), 2);
+  outlook_standin::RestartOutlook();
+  try {
+    session.CloseItems();
+    ADD_FAILURE() << "the closing walk over a disconnected collection must raise";
+  } catch (const _com_error& error) {
+    EXPECT_EQ(error.Error(), RPC_E_DISCONNECTED);
+  }
+  EXPECT_FALSE(session.HasOpenCollection());
+  EXPECT_EQ(session.OpenContacts(), 2) << "the restarted Outlook is reached";
+  EXPECT_EQ(Walk(session), (std::vector<std::wstring>{L"A", L"B"}));
+}
+
 TEST_F(OutlookSessionTest, EachMemberNameIsLookedUpAtMostOnce) {
   Seed({Named(L"A"), Named(L"B"), Named(L"C")});
   OutlookSession session;

@@ -5,10 +5,15 @@
 
 #include <windows.h>
 
+#include <comdef.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drive_folders.h"
@@ -16,6 +21,7 @@
 #include "import_picker.h"
 #include "language.h"
 #include "mapped_drive.h"
+#include "modal_script.h"
 #include "resource.h"
 #include "temp_folder.h"
 
@@ -82,12 +88,56 @@ TEST_F(FilePickersTest, TheExportPickerEnablesOkWhileTheNameCanBeAccepted) {
   const struct {
     const wchar_t* name;
     bool accepted;
-  } cases[] = {{L"a", true},      {L"", false},        {L"contacts.fs", true}, {L"..", true},
-               {L"sub\\x", false}, {L"sub/x", false},   {L"C:x", false},        {L" ", true}};
+  } cases[] = {{L"a", true},         {L"", false},           {L"contacts.fs", true}, {L"..", true},
+               {L"sub\\x", false},    {L"sub/x", false},      {L"C:x", false},        {L" ", true},
+               // Device names, whatever the case, extension or trailing spaces.
+               {L"NUL", false},       {L"con", false},        {L"Prn.fs", false},     {L"aux.my.fs", false},
+               {L"COM1", false},      {L"com9.txt", false},   {L"LPT1", false},       {L"lpt9 ", false},
+               {L"NUL .fs", false},   {L"COM\u00B9", false},
+               // Only the whole stem counts.
+               {L"CONTACTS", true},   {L"nul-list", true},    {L"COM10", true},       {L"xNUL", true},
+               {L"LPT", true},        {L".nul", true}};
   for (const auto& row : cases) {
     SCOPED_TRACE(row.name);
     TypeName(picker, row.name);
     EXPECT_EQ(OkEnabled(picker), row.accepted);
+  }
+}
+
+// A dialog whose every command fails unexpectedly.
+class FailingDialog : public Dialog {
+ public:
+  explicit FailingDialog(std::function<void()> failure) : Dialog(IDD_EXPORT_PICKER), failure_(std::move(failure)) {}
+
+ private:
+  bool OnCommand(int, int) override {
+    failure_();
+    return true;
+  }
+  std::function<void()> failure_;
+};
+
+TEST_F(FilePickersTest, AnUnexpectedFailureIsToldUnderTheProductName) {
+  const struct {
+    const char* what;
+    std::function<void()> failure;
+    std::wstring text;
+  } cases[] = {
+      {"a C++ exception", [] { throw std::runtime_error("disk on fire"); }, L"disk on fire"},
+      {"a COM error", [] { _com_issue_error(E_OUTOFMEMORY); }, _com_error(E_OUTOFMEMORY).ErrorMessage()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FailingDialog dialog(c.failure);
+    ASSERT_NE(dialog.CreateModeless(nullptr), nullptr);
+    MessageBoxSeen seen;
+    {
+      const ModalScript script({AcceptMessageBox(seen)});
+      SendMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDC_FILE, EN_CHANGE), 0);
+      EXPECT_TRUE(script.Finished());
+    }
+    EXPECT_EQ(seen.caption, ProductName());
+    EXPECT_EQ(seen.text, c.text);
   }
 }
 
