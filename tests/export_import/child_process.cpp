@@ -10,6 +10,7 @@ namespace quillmere::testing {
 namespace {
 
 constexpr DWORD kPatience = 30000;  // ms: Wine starts a process in well under a second
+constexpr DWORD kPollInterval = 20;  // ms
 
 PROCESS_INFORMATION Start(const std::wstring& arguments, STARTUPINFOW& startup, BOOL inherit_handles) {
   std::wstring command_line = L"\"" + ProgramPath() + L"\" " + arguments;
@@ -98,7 +99,13 @@ ChildProcess::~ChildProcess() {
   CloseHandle(process_);
 }
 
-bool ChildProcess::WaitUntilIdle() const { return WaitForInputIdle(process_, kPatience) == 0; }
+HWND ChildProcess::WaitForWindow(const std::wstring& title) const {
+  for (DWORD waited = 0; waited < kPatience; waited += kPollInterval) {
+    if (const HWND window = WindowOfProcess(id_, title)) return window;
+    if (WaitForSingleObject(process_, kPollInterval) != WAIT_TIMEOUT) return WindowOfProcess(id_, title);
+  }
+  return nullptr;
+}
 
 std::optional<DWORD> ChildProcess::WaitForExit() const {
   if (WaitForSingleObject(process_, kPatience) != WAIT_OBJECT_0) return std::nullopt;

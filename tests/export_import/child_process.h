@@ -23,8 +23,11 @@ class ChildProcess {
   bool Started() const { return process_ != nullptr; }
   DWORD Id() const { return id_; }
   HANDLE Handle() const { return process_; }
-  // Waits until the process is idle in its first message loop.
-  bool WaitUntilIdle() const;
+  // Waits until the process shows a top-level window titled `title` and
+  // answers it; null when the process ends first or takes longer than any
+  // start does. (Being idle says nothing: a process can wait for input long
+  // before its main window exists.)
+  HWND WaitForWindow(const std::wstring& title) const;
   // Waits for the end; answers the exit code, or nothing on a time-out.
   std::optional<DWORD> WaitForExit() const;
 
