@@ -59,7 +59,7 @@ int wmain(int argc, wchar_t** argv) {
           if (!text.empty() && (all_fields || name == "EntryID" || name == "CompanyName")) PrintLine(name, text);
         }
       }
-      std::printf("%d contacts listed (a walk ends at the first item that is not a contact)\n", listed);
+      std::printf("%d contacts listed (items that are not contacts are passed over)\n", listed);
     }
   } catch (const _com_error& error) {
     std::fprintf(stderr, "Outlook failed: 0x%08lX\n", static_cast<unsigned long>(error.Error()));
