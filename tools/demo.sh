@@ -1,37 +1,51 @@
 #!/usr/bin/env bash
 # The main job, on the embedded default (the stand-in's sample address book):
 #
-#   tools/demo.sh [export|sync]     (both parts when no part is named)
+#   tools/demo.sh [--arch i686|x86_64] [export|sync]     (both parts when no part is named)
 #
-# Installs what is missing, builds both architectures, and prepares the Wine
-# prefix build/x86_64/wineprefix: the Outlook stand-in registered as Outlook
-# and seeded with the sample address book, Pelloquin.dll registered as the
-# contact provider. Then:
+# Runs the shipping build, i686: the 32-bit Quillmere and Pelloquin with the
+# 32-bit stand-ins of Outlook and the service manager, as on a user's machine;
+# --arch x86_64 runs the 64-bit build instead. Installs what is missing, builds
+# both architectures, and prepares the Wine prefix build/<arch>/wineprefix: the
+# Outlook stand-in registered as Outlook and seeded with the sample address
+# book, Pelloquin.dll registered as the contact provider. Then:
 #   export  Quillmere: its window when a display is available, otherwise the
 #           command-line export to C:\ContactDB\sample.fs and what it holds;
 #   sync    SyncHost synchronises the address book with a new simulated device
-#           (build/x86_64/sync-demo/device.dvc) and the device is listed.
+#           (build/<arch>/sync-demo/device.dvc) and the device is listed.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
+usage() {
+  echo "usage: tools/demo.sh [--arch i686|x86_64] [export|sync]" >&2
+  exit 2
+}
+
+arch=i686
+if [ "${1:-}" = --arch ]; then
+  [ $# -ge 2 ] || usage
+  arch=$2
+  shift 2
+fi
+case "$arch" in
+  i686 | x86_64) ;;
+  *) usage ;;
+esac
 parts=${1:-export sync}
 case "$parts" in
   export | sync | "export sync") ;;
-  *) echo "usage: tools/demo.sh [export|sync]" >&2; exit 2 ;;
+  *) usage ;;
 esac
 
 ensure_packages "${required_packages[@]}" || exit 1
 configure_and_build i686 x86_64 || exit 1
 
-build="$root/build/x86_64"
+build="$root/build/$arch"
 . "$root/tools/lib/wine-prefix.sh"
 begin_wine_session "$build/wineprefix"
 ensure_wine_prefix || exit 1
 
-echo "Registering the Outlook stand-in and the contact provider in $WINEPREFIX"
-wine regsvr32 /s "$(winepath -w "$build/standins/outlook/OutlookStandin.dll")" || {
-  echo "could not register OutlookStandin.dll" >&2
-  exit 1
-}
+echo "Registering the $arch Outlook stand-in and contact provider in $WINEPREFIX"
+register_com_server "$build/standins/outlook/OutlookStandin.dll" || exit 1
 "$root/tools/register-provider" --prefix "$WINEPREFIX" "$build/sync_provider/Pelloquin.dll" || exit 1
 wine "$build/tools/SeedStandin.exe" | tr -d '\r'
 [ "${PIPESTATUS[0]}" -eq 0 ] || exit 1

@@ -26,11 +26,32 @@ std::wstring ReadValue(HKEY root, const wchar_t* key, const wchar_t* value) {
 }
 
 constexpr wchar_t kObjectKey[] = L"Software\\Microsoft\\Windows CE Services\\Services\\Synchronization\\Objects\\Contact";
+constexpr wchar_t kClassKey[] = L"Software\\Classes\\CLSID\\{6F1C3A52-8D47-4E0B-9B2A-5C7D1E3F4A86}";
+constexpr wchar_t kProgIdKey[] = L"Software\\Classes\\MS.WinCE.Pelloquin";
+
+// The registry views of a 64-bit machine: this program is built in the
+// library's word size, so its own view is where the registration belongs.
+constexpr REGSAM kOwnView = sizeof(void*) == 4 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+constexpr REGSAM kOtherView = sizeof(void*) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+
+bool KeyExists(const wchar_t* key, REGSAM view) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
+  RegCloseKey(opened);
+  return true;
+}
 
 TEST_F(Registered, TheServiceManagerFindsTheStoreForContacts) {
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kObjectKey, L"Store"), L"MS.WinCE.Pelloquin");
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kObjectKey, L"Display Name"), L"Contact");
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kObjectKey, L"Plural Name"), L"Contacts");
+}
+
+TEST_F(Registered, TheClassAndObjectTypeAreInTheViewOfTheLibrarysWordSizeOnly) {
+  for (const wchar_t* key : {kClassKey, kProgIdKey, kObjectKey}) EXPECT_TRUE(KeyExists(key, kOwnView)) << key;
+  // A ProgID is one key that both views share, as on 64-bit Windows; the
+  // class it names is found in one view only.
+  for (const wchar_t* key : {kClassKey, kObjectKey}) EXPECT_FALSE(KeyExists(key, kOtherView)) << key;
 }
 
 TEST_F(Registered, TheStoreIsCreatedByItsProgIdAndServesTheContacts) {
@@ -69,6 +90,10 @@ TEST_F(Unregistered, NothingIsLeftBehind) {
   CLSID clsid;
   EXPECT_NE(CLSIDFromProgID(L"MS.WinCE.Pelloquin", &clsid), S_OK);
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kObjectKey, L"Store"), L"");
+  for (const wchar_t* key : {kClassKey, kProgIdKey, kObjectKey}) {
+    EXPECT_FALSE(KeyExists(key, kOwnView)) << key;
+    EXPECT_FALSE(KeyExists(key, kOtherView)) << key;
+  }
 }
 
 }  // namespace

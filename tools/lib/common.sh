@@ -4,7 +4,8 @@ set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 required_packages=(cmake make g++ g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
-                   wine64 xvfb googletest wixl clang libclang-rt-14-dev python3-vobject php-cli php-sabre-vobject)
+                   wine64 wine32:i386 xvfb googletest wixl clang libclang-rt-14-dev python3-vobject php-cli
+                   php-sabre-vobject)
 # What the screenshot scripts need on top: the screen grabber, Wine's own fonts
 # (Tahoma, MS Sans Serif, Marlett) and Noto for every script of the sample
 # address book.
@@ -16,7 +17,18 @@ ensure_packages() {
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
+  # A package of a foreign architecture (wine32:i386) needs that architecture
+  # enabled before the package lists are fetched.
+  local add_architectures=() arch
+  for arch in $(printf '%s\n' "${missing[@]}" | sed -n 's/^[^:]*:\(.*\)$/\1/p' | sort -u); do
+    [ "$arch" = "$(dpkg --print-architecture)" ] && continue
+    dpkg --print-foreign-architectures | grep -qx "$arch" || add_architectures+=("$arch")
+  done
   if [ "$(id -u)" -eq 0 ]; then
+    for arch in "${add_architectures[@]}"; do
+      echo "Enabling the $arch architecture"
+      dpkg --add-architecture "$arch" || return 1
+    done
     echo "Installing: ${missing[*]}"
     DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
       DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null || {
@@ -25,6 +37,9 @@ ensure_packages() {
       }
   else
     echo "Missing packages. Run as root:" >&2
+    for arch in "${add_architectures[@]}"; do
+      echo "  dpkg --add-architecture $arch" >&2
+    done
     echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
     return 1
   fi
