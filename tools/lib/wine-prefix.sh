@@ -39,9 +39,9 @@ pe_word_size() {
   local file=$1 header signature machine
   header=$(od -An -t u4 -j 60 -N 4 "$file" 2>/dev/null | tr -d ' ')
   [ -n "$header" ] || return 1
-  signature=$(od -An -t x1 -j "$header" -N 4 "$file" | tr -d ' ')
+  signature=$(od -An -t x1 -j "$header" -N 4 "$file" 2>/dev/null | tr -d ' ')
   [ "$signature" = 50450000 ] || return 1
-  machine=$(od -An -t x1 -j $((header + 4)) -N 2 "$file" | tr -d ' ')
+  machine=$(od -An -t x1 -j $((header + 4)) -N 2 "$file" 2>/dev/null | tr -d ' ')
   case $machine in
     4c01) echo 32 ;;
     6486) echo 64 ;;
