@@ -44,12 +44,24 @@ DATE ReadLastModificationTime(IDispatch* contact) {
   return AsDate(GetProperty(contact, ContactInterface(), "LastModificationTime"));
 }
 
-void ReadContactOrRaise(IDispatch* contact, ContactRecord& record) {
-  for (std::size_t index = 0; index < kContactFieldCount; ++index) {
+namespace {
+
+// Reads the fields from `first` on, in record order.
+void ReadFieldsOrRaise(IDispatch* contact, ContactRecord& record, std::size_t first) {
+  for (std::size_t index = first; index < kContactFieldCount; ++index) {
     const auto field = static_cast<FieldId>(index);
     const _bstr_t text = ReadContactProperty(contact, field);
     if (static_cast<const wchar_t*>(text) != nullptr) record.SetText(field, UnitsOf(text));
   }
+}
+
+}  // namespace
+
+void ReadContactOrRaise(IDispatch* contact, ContactRecord& record) { ReadFieldsOrRaise(contact, record, 0); }
+
+void ReadContactOrRaise(IDispatch* contact, const _bstr_t& entry_id, ContactRecord& record) {
+  if (static_cast<const wchar_t*>(entry_id) != nullptr) record.SetText(FieldId::EntryID, UnitsOf(entry_id));
+  ReadFieldsOrRaise(contact, record, static_cast<std::size_t>(FieldId::EntryID) + 1);
 }
 
 void ReadContact(IDispatchPtr contact, ContactRecord* record) noexcept {

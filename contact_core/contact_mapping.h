@@ -29,6 +29,10 @@ void ReadContact(IDispatchPtr contact, ContactRecord* record) noexcept;
 // whole one: raises _com_error when Outlook cannot deliver a property, with
 // the fields before it filled in.
 void ReadContactOrRaise(IDispatch* contact, ContactRecord& record);
+// The same for a caller that has read the contact's EntryID already: the
+// record's EntryID field takes `entry_id`, and only the other 25 properties
+// are read from Outlook.
+void ReadContactOrRaise(IDispatch* contact, const _bstr_t& entry_id, ContactRecord& record);
 
 // Sets all 25 writable properties of `contact` from `record` (an empty field
 // clears its property) and saves the contact. EntryID is never written.

@@ -18,4 +18,9 @@ inline constexpr IID IID_ContactItem = {0x00063021, 0x0000, 0x0000, {0xC0, 0, 0,
 // OlDefaultFolders.olFolderContacts
 inline constexpr long olFolderContacts = 10;
 
+// What the store answers, through Outlook, for an EntryID that names no item.
+inline constexpr HRESULT MAPI_E_NOT_FOUND = static_cast<HRESULT>(0x8004010F);
+inline constexpr HRESULT MAPI_E_INVALID_ENTRYID = static_cast<HRESULT>(0x80040107);
+inline constexpr HRESULT MAPI_E_OBJECT_DELETED = static_cast<HRESULT>(0x8004010A);
+
 }  // namespace contact_core::outlook

@@ -7,21 +7,15 @@
 
 namespace quillmere {
 
-namespace {
-
-std::wstring EntryIdOf(IDispatch* contact) {
-  const _bstr_t entry_id = contact_core::ReadContactProperty(contact, contact_core::FieldId::EntryID);
-  if (static_cast<const wchar_t*>(entry_id) == nullptr) return {};
-  return {static_cast<const wchar_t*>(entry_id), entry_id.length()};
-}
-
-}  // namespace
-
 bool ExportContacts(QuillmereSession& session, FileAccess& file, const ContactChooser& chosen) {
   try {
     if (!session.OpenFreshContacts()) return false;
     for (IDispatchPtr contact = session.FirstContact(); contact; contact = session.NextContact()) {
-      if (chosen(EntryIdOf(contact)) && !session.AppendContactToFile(file, contact)) return false;
+      // Read once, for the choice and for the record.
+      const _bstr_t entry_id = session.EntryIdOfWalkContact();
+      const wchar_t* units = entry_id;
+      const std::wstring_view chooser_text = units != nullptr ? std::wstring_view(units, entry_id.length()) : std::wstring_view();
+      if (chosen(chooser_text) && !session.AppendContactToFile(file, contact, entry_id)) return false;
     }
   } catch (const _com_error&) {
     return false;

@@ -19,13 +19,13 @@ bool QuillmereSession::OpenFreshContacts() {
   return HasOpenCollection();
 }
 
-bool QuillmereSession::AppendContactToFile(FileAccess& file, IDispatchPtr contact) {
+bool QuillmereSession::AppendContactToFile(FileAccess& file, IDispatchPtr contact, const _bstr_t& entry_id) {
   if (!contact) return false;
   const auto place = contact_file::PrepareAppend(file);
   if (!place) return false;
   ContactRecord record;
   try {
-    contact_core::ReadContactOrRaise(contact, record);
+    contact_core::ReadContactOrRaise(contact, entry_id, record);
   } catch (const _com_error&) {
     return false;
   }

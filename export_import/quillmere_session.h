@@ -16,12 +16,13 @@ class QuillmereSession : public contact_core::OutlookSession {
   // Outlook fails while the new collection is counted.
   bool OpenFreshContacts();
 
-  // Reads `contact` whole and appends it to `file` as one record, rewriting
-  // the header; true when the record and the new header were written. False,
-  // with the file as it was, when there is no contact, the file is not a
-  // valid contact file, it has no room for another record, Outlook cannot
-  // deliver every property of the contact, or a write fails.
-  bool AppendContactToFile(FileAccess& file, IDispatchPtr contact);
+  // Reads `contact`, whose EntryID `entry_id` the caller has read, and
+  // appends it to `file` as one record, rewriting the header; true when the
+  // record and the new header were written. False, with the file as it was,
+  // when there is no contact, the file is not a valid contact file, it has
+  // no room for another record, Outlook cannot deliver every property of the
+  // contact, or a write fails.
+  bool AppendContactToFile(FileAccess& file, IDispatchPtr contact, const _bstr_t& entry_id);
 
   // Creates one new, saved Outlook contact per record of `file`; true when
   // every record became one, also when the file holds none. A file that is

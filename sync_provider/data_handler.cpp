@@ -65,9 +65,11 @@ STDMETHODIMP CDataHandler::GetPacket(LPBYTE* lppbData, DWORD* pcbData, DWORD) {
     bool found = false;
     {
       const StoreLock lock(m_pStore->LockMutex());
-      if (const IDispatchPtr contact = m_pStore->FindContactOf(item)) {
-        // A contact read only in part must not reach the device as a whole one.
-        contact_core::ReadContactOrRaise(contact, record);
+      const _bstr_t entry_id = EntryIdForLookup(item.m_EntryID);
+      if (const IDispatchPtr contact = m_pStore->Session().FindContact(entry_id)) {
+        // A contact read only in part must not reach the device as a whole
+        // one. The look-up matched its EntryID exactly, so that is not read again.
+        contact_core::ReadContactOrRaise(contact, entry_id, record);
         item.m_ModTime = contact_core::ReadLastModificationTime(contact);
         found = true;
       }

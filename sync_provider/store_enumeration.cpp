@@ -2,6 +2,8 @@
 // FindItemClose. The walk keeps no position of its own: it is the session's
 // one walk position, which look-ups move too (a look-up of the item just
 // enumerated leaves the position on it, so the walk goes on undisturbed).
+// Each item's EntryID is read through the session, which learns the order of
+// the folder's contacts from it.
 #include "com_boundary.h"
 #include "contact_mapping.h"
 #include "store.h"
@@ -11,9 +13,9 @@ namespace pelloquin {
 
 namespace {
 
-std::unique_ptr<CItem> ItemFor(IDispatch* contact) {
+std::unique_ptr<CItem> ItemFor(contact_core::OutlookSession& session, IDispatch* contact) {
   auto item = std::make_unique<CItem>();
-  item->m_EntryID = EntryIdFromOutlook(contact_core::ReadContactProperty(contact, contact_core::FieldId::EntryID));
+  item->m_EntryID = EntryIdFromOutlook(session.EntryIdOfWalkContact());
   item->m_ModTime = contact_core::ReadLastModificationTime(contact);
   return item;
 }
@@ -39,7 +41,7 @@ HRESULT CStore::Enumerate(bool from_first, HREPLITEM* phItem, BOOL* pfExist) {
     if (from_first && !m_Session.HasOpenCollection()) OpenContacts();
     const IDispatchPtr contact = from_first ? m_Session.FirstContact() : m_Session.NextContact();
     if (!contact) return;
-    *phItem = ItemHandle(ItemFor(contact).release());
+    *phItem = ItemHandle(ItemFor(m_Session, contact).release());
     if (pfExist != nullptr) *pfExist = TRUE;
   });
 }

@@ -1,6 +1,6 @@
 // Questions about single items: CompareItem, IsItemChanged, IsItemReplicated,
-// UpdateItem and IsValidObject. Each look-up of a contact walks the folder's
-// collection for its EntryID under the store lock.
+// UpdateItem and IsValidObject. Each look-up of a contact asks the session
+// for it by EntryID under the store lock.
 #include "com_boundary.h"
 #include "contact_mapping.h"
 #include "store.h"

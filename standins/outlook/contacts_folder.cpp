@@ -1,9 +1,11 @@
 #include "contacts_folder.h"
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 #include <string>
 
+#include "ascii_case.h"
 #include "com_failure.h"
 #include "item_identity.h"
 #include "store_location.h"
@@ -14,6 +16,10 @@ namespace {
 // Compaction pays off once the journal is mostly superseded entries.
 constexpr std::uint64_t kCompactionMinimumSize = 1u << 20;
 constexpr std::uint64_t kCompactionRatio = 3;
+
+bool IsHexDigit(wchar_t unit) {
+  return (unit >= L'0' && unit <= L'9') || (unit >= L'A' && unit <= L'F') || (unit >= L'a' && unit <= L'f');
+}
 
 }  // namespace
 
@@ -39,6 +45,33 @@ std::optional<std::pair<ContactsFolder::Position, journal::StoredItem>> Contacts
   const auto found = state_.ItemAfter(position);
   if (!found) return std::nullopt;
   return std::pair{found->first, *found->second};
+}
+
+std::optional<std::pair<ContactsFolder::Position, journal::StoredItem>> ContactsFolder::LastItem(
+    const StandinLock&) const {
+  const auto found = state_.LastItem();
+  if (!found) return std::nullopt;
+  return std::pair{found->first, *found->second};
+}
+
+std::optional<std::pair<ContactsFolder::TimeOrderPosition, journal::StoredItem>> ContactsFolder::ItemAfterInTimeOrder(
+    const StandinLock&, std::optional<TimeOrderPosition> position, bool descending) const {
+  const auto found = state_.ItemAfterInTimeOrder(position, descending);
+  if (!found) return std::nullopt;
+  return std::pair{found->first, *found->second};
+}
+
+journal::StoredItem ContactsFolder::ItemById(const StandinLock& lock, std::wstring_view entryId) {
+  const bool wellFormed = !entryId.empty() && entryId.size() % 2 == 0 &&
+                          std::all_of(entryId.begin(), entryId.end(), IsHexDigit);
+  if (!wellFormed) throw ComFailure(kInvalidEntryId, L"The EntryID is not valid.");
+  Refresh(lock);
+  // Stored EntryIDs are written in one letter case; try the text as given,
+  // then in either case.
+  for (const std::wstring& candidate : {std::wstring(entryId), AsciiUppered(entryId), AsciiLowered(entryId)}) {
+    if (const journal::StoredItem* item = state_.Find(candidate)) return *item;
+  }
+  throw ComFailure(kNotFound, L"The operation failed. An object could not be found.");
 }
 
 void ContactsFolder::Save(const StandinLock&, journal::StoredItem& item) {

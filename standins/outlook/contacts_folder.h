@@ -18,6 +18,7 @@ namespace outlook_standin {
 class ContactsFolder {
  public:
   using Position = FolderState::Position;
+  using TimeOrderPosition = FolderState::TimeOrderPosition;
 
   std::filesystem::path File(const StandinLock&) const;
   // Keeps the folder in `file` from now on.
@@ -28,6 +29,14 @@ class ContactsFolder {
   std::size_t Count(const StandinLock&) const { return state_.Count(); }
   std::optional<std::pair<Position, journal::StoredItem>> ItemAfter(const StandinLock&,
                                                                    std::optional<Position> position) const;
+  std::optional<std::pair<Position, journal::StoredItem>> LastItem(const StandinLock&) const;
+  std::optional<std::pair<TimeOrderPosition, journal::StoredItem>> ItemAfterInTimeOrder(
+      const StandinLock&, std::optional<TimeOrderPosition> position, bool descending) const;
+  // The item an EntryID names, as the store resolves it: the text stands for
+  // bytes, so the letter case of its hexadecimal digits does not matter.
+  // Throws ComFailure MAPI_E_INVALID_ENTRYID for a text that is not an even
+  // number of hexadecimal digits, MAPI_E_NOT_FOUND for an item not stored.
+  journal::StoredItem ItemById(const StandinLock&, std::wstring_view entryId);
 
   // Stores `item`: a new one (empty EntryID) gets its EntryID and joins the
   // end of the folder, an existing one is replaced in place. Either way it

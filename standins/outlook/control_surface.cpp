@@ -1,6 +1,9 @@
 // The control surface that tests and tools use: the store file, the folder's
 // contents, call counts and faults.
+#include <stdexcept>
+
 #include "call_monitor.h"
+#include "com_failure.h"
 #include "contacts_folder.h"
 #include "dispatch_object.h"
 #include "outlook_standin.h"
@@ -69,6 +72,26 @@ std::vector<FolderItem> FolderContents() {
   items.reserve(stored.size());
   for (auto& item : stored) items.push_back(FromStored(std::move(item)));
   return items;
+}
+
+std::wstring StoreItem(const FolderItem& item) {
+  journal::StoredItem stored = ToStored(item);
+  const auto lock = LockStandin();
+  try {
+    TheContactsFolder().Save(lock, stored);
+  } catch (const ComFailure& failure) {
+    throw std::runtime_error(failure.what());
+  }
+  return stored.entryId;
+}
+
+void DeleteItem(const std::wstring& entryId) {
+  const auto lock = LockStandin();
+  try {
+    TheContactsFolder().Delete(lock, entryId);
+  } catch (const ComFailure& failure) {
+    throw std::runtime_error(failure.what());
+  }
 }
 
 void ResetCallCounts() { TheCallMonitor().ResetCounts(); }

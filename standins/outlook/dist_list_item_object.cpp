@@ -12,9 +12,11 @@ namespace {
 
 constexpr DISPID kEntryId = 1;
 constexpr DISPID kLastModificationTime = 2;
-constexpr std::array<Member, 2> kMembers{{
+constexpr DISPID kParent = 3;
+constexpr std::array<Member, 3> kMembers{{
     {kEntryIdName, kEntryId, MemberAccess::Read, OutlookCall::PropertyGet},
     {L"LastModificationTime", kLastModificationTime, MemberAccess::Read, OutlookCall::PropertyGet},
+    {L"Parent", kParent, MemberAccess::Read, OutlookCall::PropertyGet},
 }};
 
 class DistListItem final : public DispatchObject {
@@ -25,10 +27,15 @@ class DistListItem final : public DispatchObject {
  private:
   void Perform(const Member& member, Operation, const DISPPARAMS& params, VARIANT* result) override {
     Arguments::ForCall(params, 0, 0);
-    if (member.id == kEntryId) {
-      ReturnText(result, item_.entryId);
-    } else {
-      ReturnDate(result, item_.lastModificationTime);
+    switch (member.id) {
+      case kEntryId:
+        ReturnText(result, item_.entryId);
+        return;
+      case kLastModificationTime:
+        ReturnDate(result, item_.lastModificationTime);
+        return;
+      default:
+        ReturnObject(result, NewContactsFolderObject());
     }
   }
 

@@ -1,6 +1,7 @@
 // MAPIFolder: the default Contacts folder, whose Items is a new collection
-// on every call.
+// on every call, and its EntryID.
 #include <array>
+#include <string>
 
 #include "contacts_folder.h"
 #include "dispatch_object.h"
@@ -11,8 +12,10 @@ namespace outlook_standin {
 namespace {
 
 constexpr DISPID kItems = 1;
-constexpr std::array<Member, 1> kMembers{{
+constexpr DISPID kEntryId = 2;
+constexpr std::array<Member, 2> kMembers{{
     {L"Items", kItems, MemberAccess::Read, OutlookCall::Items},
+    {L"EntryID", kEntryId, MemberAccess::Read, OutlookCall::PropertyGet},
 }};
 
 class ContactsFolderObject final : public DispatchObject {
@@ -20,8 +23,12 @@ class ContactsFolderObject final : public DispatchObject {
   ContactsFolderObject() : DispatchObject(kFolderInterfaceId, kMembers) {}
 
  private:
-  void Perform(const Member&, Operation, const DISPPARAMS& params, VARIANT* result) override {
+  void Perform(const Member& member, Operation, const DISPPARAMS& params, VARIANT* result) override {
     Arguments::ForCall(params, 0, 0);
+    if (member.id == kEntryId) {
+      ReturnText(result, std::wstring(kContactsFolderEntryId));
+      return;
+    }
     {
       const auto lock = LockStandin();
       TheContactsFolder().Refresh(lock);

@@ -1,6 +1,7 @@
 #include "folder_state.h"
 
 #include <algorithm>
+#include <iterator>
 #include <type_traits>
 
 namespace outlook_standin {
@@ -10,6 +11,27 @@ std::optional<std::pair<FolderState::Position, const journal::StoredItem*>> Fold
   const auto next = position ? items_.upper_bound(*position) : items_.begin();
   if (next == items_.end()) return std::nullopt;
   return std::pair{next->first, &next->second};
+}
+
+std::optional<std::pair<FolderState::Position, const journal::StoredItem*>> FolderState::LastItem() const {
+  if (items_.empty()) return std::nullopt;
+  const auto last = std::prev(items_.end());
+  return std::pair{last->first, &last->second};
+}
+
+std::optional<std::pair<FolderState::TimeOrderPosition, const journal::StoredItem*>>
+FolderState::ItemAfterInTimeOrder(std::optional<TimeOrderPosition> position, bool descending) const {
+  const auto comesBefore = [descending](const TimeOrderPosition& a, const TimeOrderPosition& b) {
+    if (a.first != b.first) return descending ? a.first > b.first : a.first < b.first;
+    return a.second < b.second;
+  };
+  std::optional<std::pair<TimeOrderPosition, const journal::StoredItem*>> next;
+  for (const auto& [itemPosition, item] : items_) {
+    const TimeOrderPosition key{item.lastModificationTime, itemPosition};
+    if (position && !comesBefore(*position, key)) continue;
+    if (!next || comesBefore(key, next->first)) next.emplace(key, &item);
+  }
+  return next;
 }
 
 const journal::StoredItem* FolderState::Find(std::wstring_view entryId) const {

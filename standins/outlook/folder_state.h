@@ -21,11 +21,20 @@ class FolderState {
   // Orders the items; a walk remembers the position of the item it is on,
   // so deleting that item does not disturb the walk.
   using Position = std::uint64_t;
+  // Where a walk over the items sorted by modification time stands: the
+  // time and position of the item it is on (equal times go in folder order).
+  using TimeOrderPosition = std::pair<double, Position>;
 
   std::size_t Count() const { return items_.size(); }
   // The first item after `position`, or the first item when there is none.
   std::optional<std::pair<Position, const journal::StoredItem*>> ItemAfter(
       std::optional<Position> position) const;
+  // The last item, or none in an empty folder.
+  std::optional<std::pair<Position, const journal::StoredItem*>> LastItem() const;
+  // The first item after `position` in the order of modification times
+  // (latest first when `descending`), or the first item in that order.
+  std::optional<std::pair<TimeOrderPosition, const journal::StoredItem*>> ItemAfterInTimeOrder(
+      std::optional<TimeOrderPosition> position, bool descending) const;
   const journal::StoredItem* Find(std::wstring_view entryId) const;
   std::vector<journal::StoredItem> Items() const;
 

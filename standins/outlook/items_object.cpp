@@ -1,7 +1,10 @@
-// _Items: a collection over the folder with its own walk position.
+// _Items: a collection over the folder with its own walk position, in folder
+// order or, once sorted, in the order of modification times.
 #include <array>
 #include <optional>
+#include <string>
 
+#include "ascii_case.h"
 #include "com_failure.h"
 #include "contacts_folder.h"
 #include "dispatch_object.h"
@@ -16,17 +19,23 @@ constexpr DISPID kCount = 1;
 constexpr DISPID kAdd = 2;
 constexpr DISPID kGetFirst = 3;
 constexpr DISPID kGetNext = 4;
+constexpr DISPID kGetLast = 5;
+constexpr DISPID kSort = 6;
 constexpr long kContactItemType = 2;  // olContactItem
-constexpr std::array<Member, 4> kMembers{{
+constexpr std::array<Member, 6> kMembers{{
     {L"Count", kCount, MemberAccess::Read, OutlookCall::Count},
     {L"Add", kAdd, MemberAccess::Method, OutlookCall::Add},
     {L"GetFirst", kGetFirst, MemberAccess::Method, OutlookCall::GetFirst},
     {L"GetNext", kGetNext, MemberAccess::Method, OutlookCall::GetNext},
+    {L"GetLast", kGetLast, MemberAccess::Method, OutlookCall::GetLast},
+    {L"Sort", kSort, MemberAccess::Method, OutlookCall::Sort},
 }};
 
-IDispatchPtr NewItemObject(journal::StoredItem item) {
-  return item.kind == journal::StoredKind::DistributionList ? NewDistListItem(std::move(item))
-                                                            : NewContactItem(std::move(item));
+// The one sort key this stand-in offers; Outlook accepts the name with or
+// without brackets.
+bool NamesModificationTime(const std::wstring& property) {
+  return EqualsIgnoringAsciiCase(property, L"[LastModificationTime]") ||
+         EqualsIgnoringAsciiCase(property, L"LastModificationTime");
 }
 
 class Items final : public DispatchObject {
@@ -39,6 +48,10 @@ class Items final : public DispatchObject {
       Add(Arguments::ForCall(params, 0, 1), result);
       return;
     }
+    if (member.id == kSort) {
+      Sort(Arguments::ForCall(params, 1, 2));
+      return;
+    }
     Arguments::ForCall(params, 0, 0);
     const auto lock = LockStandin();
     switch (member.id) {
@@ -47,12 +60,26 @@ class Items final : public DispatchObject {
         return;
       case kGetFirst:
         position_.reset();
+        timeOrderPosition_.reset();
         ReturnObject(result, Step(lock));
         return;
       case kGetNext:
         ReturnObject(result, Step(lock));
         return;
+      case kGetLast:
+        ReturnObject(result, Last(lock));
+        return;
     }
+  }
+
+  void Sort(const Arguments& arguments) {
+    if (!NamesModificationTime(arguments.Text(0))) {
+      throw ComFailure(E_INVALIDARG, L"The stand-in sorts by [LastModificationTime] only.");
+    }
+    const auto lock = LockStandin();
+    descending_ = arguments.Has(1) && arguments.Long(1) != 0;
+    position_.reset();
+    timeOrderPosition_.reset();
   }
 
   static void Add(const Arguments& arguments, VARIANT* result) {
@@ -67,17 +94,41 @@ class Items final : public DispatchObject {
   // The item after the position, which moves onto it; at the end, Nothing
   // (a null object), as Outlook answers.
   IDispatchPtr Step(const StandinLock& lock) {
+    if (descending_) {
+      auto found = TheContactsFolder().ItemAfterInTimeOrder(lock, timeOrderPosition_, *descending_);
+      if (!found) return nullptr;
+      timeOrderPosition_ = found->first;
+      return NewItemObject(std::move(found->second));
+    }
     auto found = TheContactsFolder().ItemAfter(lock, position_);
     if (!found) return nullptr;
     position_ = found->first;
     return NewItemObject(std::move(found->second));
   }
 
+  // The last item, which the position moves onto; Nothing in an empty folder.
+  IDispatchPtr Last(const StandinLock& lock) {
+    if (descending_) throw ComFailure(E_NOTIMPL, L"The stand-in does not step backwards through a sorted collection.");
+    auto found = TheContactsFolder().LastItem(lock);
+    position_.reset();
+    if (!found) return nullptr;
+    position_ = found->first;
+    return NewItemObject(std::move(found->second));
+  }
+
   std::optional<ContactsFolder::Position> position_;
+  // Set once the collection is sorted: whether latest first.
+  std::optional<bool> descending_;
+  std::optional<ContactsFolder::TimeOrderPosition> timeOrderPosition_;
 };
 
 }  // namespace
 
 IDispatchPtr NewItems() { return MakeObject<Items>(); }
+
+IDispatchPtr NewItemObject(journal::StoredItem item) {
+  return item.kind == journal::StoredKind::DistributionList ? NewDistListItem(std::move(item))
+                                                            : NewContactItem(std::move(item));
+}
 
 }  // namespace outlook_standin

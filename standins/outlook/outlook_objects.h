@@ -17,5 +17,10 @@ IDispatchPtr NewItems();
 // until its Save.
 IDispatchPtr NewContactItem(journal::StoredItem item);
 IDispatchPtr NewDistListItem(journal::StoredItem item);
+// The object for a stored item of either kind.
+IDispatchPtr NewItemObject(journal::StoredItem item);
+
+// The EntryID of the default Contacts folder.
+inline constexpr wchar_t kContactsFolderEntryId[] = L"00000000A3C1F2D94B7E5A10B1C3D5E7F9A2B4C602000000";
 
 }  // namespace outlook_standin

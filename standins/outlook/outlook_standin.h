@@ -56,6 +56,14 @@ void SeedFolder(const std::vector<FolderItem>& items);
 void ResetFolder();
 // The folder as stored now, in folder order.
 std::vector<FolderItem> FolderContents();
+// Changes as another Outlook client makes them. StoreItem saves `item`: one
+// with an empty EntryID joins the end of the folder, any other replaces the
+// stored item of that EntryID in place; either way it gets a new
+// modification time, and its EntryID is answered. DeleteItem removes an item.
+// Both throw std::runtime_error when the store refuses, as for an EntryID the
+// folder does not hold.
+std::wstring StoreItem(const FolderItem& item);
+void DeleteItem(const std::wstring& entryId);
 // The made-up sample address book that the demo starts from.
 std::vector<FolderItem> SampleAddressBook();
 
@@ -65,12 +73,16 @@ enum class OutlookCall {
   GetIDsOfNames,      // one per name looked up
   GetNamespace,
   GetDefaultFolder,
+  GetItemFromID,      // _NameSpace.GetItemFromID
   Items,              // MAPIFolder.Items
   Count,
   Add,
   GetFirst,
   GetNext,
-  PropertyGet,        // any contact property read, EntryID and LastModificationTime included
+  GetLast,
+  Sort,
+  PropertyGet,        // any property read: an item's (EntryID, LastModificationTime and Parent
+                      // included) or the folder's EntryID
   PropertyPut,        // any contact property write
   Save,
   Delete,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -150,7 +152,7 @@ TEST_F(OutlookSessionTest, FindContactMatchesExactlyAndMovesTheSharedWalk) {
   EXPECT_EQ(LastNameOf(next), L"C") << "a walk continues from where the look-up stopped";
 }
 
-TEST_F(OutlookSessionTest, OpeningTwiceGivesAFreshCollectionAfterWalkingTheOldOne) {
+TEST_F(OutlookSessionTest, OpeningTwiceGivesAFreshCollectionWithoutWalkingTheOldOne) {
   Seed({Named(L"A"), Named(L"B"), Named(L"C")});
   OutlookSession session;
   ASSERT_EQ(session.OpenContacts(), 3);
@@ -161,9 +163,63 @@ TEST_F(OutlookSessionTest, OpeningTwiceGivesAFreshCollectionAfterWalkingTheOldOn
   EXPECT_EQ(session.OpenContacts(), 3);
   EXPECT_EQ(CallCount(OutlookCall::CreateApplication), 1) << "every open attaches anew";
   EXPECT_EQ(CallCount(OutlookCall::Items), 1);
-  EXPECT_EQ(CallCount(OutlookCall::GetFirst), 1) << "the old collection is walked from its start";
-  EXPECT_EQ(CallCount(OutlookCall::GetNext), 3) << "... to its end";
+  EXPECT_EQ(CallCount(OutlookCall::GetFirst) + CallCount(OutlookCall::GetNext), 0) << "the old collection is let go";
   EXPECT_EQ(Walk(session), (std::vector<std::wstring>{L"A", L"B", L"C"}));
+}
+
+// What a look-up costs does not grow with the folder: Outlook is asked for
+// the item by its EntryID. Only the first look-up of a contact away from the
+// walk learns the folder's order, once, up to that contact.
+TEST_F(OutlookSessionTest, LookUpsCostCallsIndependentOfTheFolder) {
+  constexpr int kContacts = 400;
+  std::vector<outlook_standin::FolderItem> items;
+  for (int i = 0; i < kContacts; ++i) items.push_back(Named((L"N" + std::to_wstring(i)).c_str()));
+  const auto ids = Seed(items);
+  OutlookSession session;
+  session.OpenContacts();
+  session.FindContact(ids.back().c_str());
+  outlook_standin::ResetCallCounts();
+
+  long most = 0;
+  for (int i = kContacts - 1; i >= 0; i -= 7) {
+    const long before = outlook_standin::CallCount(OutlookCall::GetItemFromID) +
+                        CallCount(OutlookCall::PropertyGet) + CallCount(OutlookCall::GetNext) +
+                        CallCount(OutlookCall::GetLast) + CallCount(OutlookCall::GetFirst);
+    const IDispatchPtr found = session.FindContact(ids[static_cast<std::size_t>(i)].c_str());
+    ASSERT_NE(found, nullptr);
+    const long after = outlook_standin::CallCount(OutlookCall::GetItemFromID) +
+                       CallCount(OutlookCall::PropertyGet) + CallCount(OutlookCall::GetNext) +
+                       CallCount(OutlookCall::GetLast) + CallCount(OutlookCall::GetFirst);
+    most = std::max(most, after - before);
+  }
+  EXPECT_LE(most, 4) << "GetItemFromID, then the found item's EntryID, Parent and the folder's EntryID";
+
+  outlook_standin::ResetCallCounts();
+  EXPECT_EQ(session.FindContact(L"000000000000000000000000000000000000000000000000"), nullptr);
+  EXPECT_EQ(CallCount(OutlookCall::GetItemFromID), 1);
+  EXPECT_EQ(CallCount(OutlookCall::GetLast), 1) << "the walk is past the end, as after a walk that found nothing";
+  EXPECT_EQ(session.NextContact(), nullptr);
+
+  outlook_standin::ResetCallCounts();
+  session.LatestModificationTime();
+  EXPECT_LE(CallCount(OutlookCall::GetFirst) + CallCount(OutlookCall::GetNext) + CallCount(OutlookCall::PropertyGet), 2)
+      << "the latest contact comes first in a collection sorted by modification time";
+}
+
+// A contact found by a look-up and deleted before the walk goes on: the walk
+// goes on where it would have had the look-up walked to the contact.
+TEST_F(OutlookSessionTest, AWalkGoesOnAfterALookedUpContactDeletedMeanwhile) {
+  const auto ids = Seed({Named(L"A"), Named(L"B"), DistributionList(), Named(L"C"), Named(L"D")});
+  OutlookSession session;
+  session.OpenContacts();
+  ASSERT_NE(session.FindContact(ids[1].c_str()), nullptr);
+  outlook_standin::StoreItem(Named(L"E"));
+  outlook_standin::DeleteItem(ids[1]);
+  const IDispatchPtr next = session.NextContact();
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(LastNameOf(next), L"C");
+  EXPECT_EQ(LastNameOf(session.NextContact()), L"D");
+  EXPECT_EQ(LastNameOf(session.NextContact()), L"E");
 }
 
 TEST_F(OutlookSessionTest, LatestModificationTimeIsTheGreatestOfTheContacts) {
@@ -211,12 +267,16 @@ TEST_F(OutlookSessionTest, OutlookErrorsCarryTheirHresultAndErrorInfo) {
   }
 }
 
-TEST_F(OutlookSessionTest, TheDestructorAbsorbsAFailingCloseWalk) {
+TEST_F(OutlookSessionTest, TheDestructorOnlyLetsGo) {
   Seed({Named(L"A"), Named(L"B")});
   auto session = std::make_unique<OutlookSession>();
   session->OpenContacts();
+  session->FirstContact();
   ArmFault({.call = OutlookCall::GetNext, .result = E_FAIL, .sticky = true});
+  outlook_standin::ResetCallCounts();
   EXPECT_NO_THROW(session.reset());
+  EXPECT_EQ(CallCount(OutlookCall::GetFirst) + CallCount(OutlookCall::GetNext), 0);
+  EXPECT_EQ(outlook_standin::LiveObjectCount(), 0) << "every reference is released";
 }
 
 TEST_F(OutlookSessionTest, AClosingWalkThatFailsStillLetsGoOfTheCollection) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -441,6 +442,112 @@ TEST_F(ObjectModel, SampleAddressBookHoldsTheAwkwardCases) {
            std::all_of(i.contact.properties.begin(), i.contact.properties.end(),
                        [](const PropertyValue& value) { return value && value->empty(); });
   }));
+}
+
+}  // namespace
+}  // namespace outlook_standin::testing
+
+namespace outlook_standin::testing {
+namespace {
+
+constexpr HRESULT kNotFound = static_cast<HRESULT>(0x8004010F);
+constexpr HRESULT kInvalidEntryId = static_cast<HRESULT>(0x80040107);
+
+std::wstring AsciiLoweredForTest(std::wstring text) {
+  for (wchar_t& unit : text) unit = static_cast<wchar_t>(std::towlower(unit));
+  return text;
+}
+
+IDispatchPtr ItemsOf(IDispatch* nameSpace) {
+  const IDispatchPtr folder = ObjectOf(Call(nameSpace, L"GetDefaultFolder", {_variant_t(10L)}));
+  return ObjectOf(Get(folder, L"Items"));
+}
+
+class ItemLookUp : public StandinTest {
+ protected:
+  IDispatchPtr NameSpaceObject() {
+    const IDispatchPtr application = CreateApplication();
+    return ObjectOf(Call(application, L"GetNamespace", {_variant_t(L"MAPI")}));
+  }
+};
+
+TEST_F(ItemLookUp, GetItemFromIdFindsStoredItemsOfEitherKindInTheContactsFolder) {
+  SeedFolder({Contact(L"Ada"), DistributionList()});
+  const auto stored = FolderContents();
+  const IDispatchPtr nameSpace = NameSpaceObject();
+  for (const std::wstring& key : {stored[0].entryId, AsciiLoweredForTest(stored[0].entryId)}) {
+    const IDispatchPtr found = ObjectOf(Call(nameSpace, L"GetItemFromID", {_variant_t(key.c_str())}));
+    ASSERT_NE(found, nullptr) << "the EntryID names bytes: the letter case of its digits does not matter";
+    EXPECT_EQ(FirstNameOf(found), L"Ada");
+    EXPECT_EQ(TextOf(Get(found, L"EntryID")), stored[0].entryId) << "the item answers its own EntryID";
+  }
+  const IDispatchPtr list = ObjectOf(Call(nameSpace, L"GetItemFromID", {_variant_t(stored[1].entryId.c_str())}));
+  ASSERT_NE(list, nullptr);
+  IDispatch* contact = nullptr;
+  EXPECT_EQ(list->QueryInterface(kContactItemInterfaceId, reinterpret_cast<void**>(&contact)), E_NOINTERFACE);
+
+  const IDispatchPtr folder = ObjectOf(Call(nameSpace, L"GetDefaultFolder", {_variant_t(10L)}));
+  const auto folderId = TextOf(Get(folder, L"EntryID"));
+  ASSERT_TRUE(folderId && !folderId->empty());
+  for (IDispatch* item : {static_cast<IDispatch*>(list), ObjectOf(Call(nameSpace, L"GetItemFromID", {_variant_t(stored[0].entryId.c_str())})).GetInterfacePtr()}) {
+    const IDispatchPtr parent = ObjectOf(Get(item, L"Parent"));
+    ASSERT_NE(parent, nullptr);
+    EXPECT_EQ(TextOf(Get(parent, L"EntryID")), folderId) << "every item lies in the Contacts folder";
+  }
+}
+
+TEST_F(ItemLookUp, GetItemFromIdFailsAsOutlookDoesForItemsItCannotOpen) {
+  SeedFolder({Contact(L"Ada"), Contact(L"Bob")});
+  const auto stored = FolderContents();
+  const IDispatchPtr nameSpace = NameSpaceObject();
+  // Deleted through an item object, as a client deletes.
+  Call(ObjectOf(Call(nameSpace, L"GetItemFromID", {_variant_t(stored[1].entryId.c_str())})), L"Delete");
+  const struct {
+    std::wstring key;
+    HRESULT expected;
+  } cases[] = {
+      {stored[1].entryId, kNotFound},
+      {std::wstring(48, L'0'), kNotFound},
+      {stored[0].entryId + L"0", kInvalidEntryId},
+      {stored[0].entryId.substr(0, 46) + L"XY", kInvalidEntryId},
+      {L"", kInvalidEntryId},
+  };
+  for (const auto& c : cases) {
+    const Invocation answer = Call(nameSpace, L"GetItemFromID", {_variant_t(c.key.c_str())});
+    EXPECT_EQ(answer.result, DISP_E_EXCEPTION) << "key of " << c.key.size() << " units";
+    EXPECT_EQ(answer.scode, c.expected) << "key of " << c.key.size() << " units";
+  }
+}
+
+TEST_F(ItemLookUp, GetLastMovesTheWalkOntoTheLastItem) {
+  SeedFolder({Contact(L"Ada"), Contact(L"Bob")});
+  const IDispatchPtr items = ItemsOf(NameSpaceObject());
+  EXPECT_EQ(FirstNameOf(ObjectOf(Call(items, L"GetLast"))), L"Bob");
+  EXPECT_EQ(ObjectOf(Call(items, L"GetNext")), nullptr);
+  StoreItem(Contact(L"Cyd"));
+  EXPECT_EQ(FirstNameOf(ObjectOf(Call(items, L"GetNext"))), L"Cyd") << "an item added later lies after the last";
+
+  SeedFolder({});
+  const IDispatchPtr empty = ItemsOf(NameSpaceObject());
+  EXPECT_EQ(ObjectOf(Call(empty, L"GetLast")), nullptr);
+}
+
+TEST_F(ItemLookUp, SortByModificationTimeOrdersTheWalkOfThatCollectionOnly) {
+  std::vector<FolderItem> items{Contact(L"Ada"), Contact(L"Bob"), DistributionList(), Contact(L"Cyd")};
+  const double times[] = {45002.0, 45003.0, 45004.0, 45001.0};
+  for (std::size_t i = 0; i < items.size(); ++i) items[i].lastModificationTime = times[i];
+  SeedFolder(items);
+  const IDispatchPtr nameSpace = NameSpaceObject();
+  const IDispatchPtr sorted = ItemsOf(nameSpace);
+  Call(sorted, L"Sort", {_variant_t(L"[LastModificationTime]"), _variant_t(true)});
+  EXPECT_EQ(Walk(sorted), (std::vector<std::wstring>{L"<list>", L"Bob", L"Ada", L"Cyd"}));
+  Call(sorted, L"Sort", {_variant_t(L"LastModificationTime")});
+  EXPECT_EQ(Walk(sorted), (std::vector<std::wstring>{L"Cyd", L"Ada", L"Bob", L"<list>"}));
+  EXPECT_EQ(Walk(ItemsOf(nameSpace)), (std::vector<std::wstring>{L"Ada", L"Bob", L"<list>", L"Cyd"}));
+
+  const Invocation refused = Call(sorted, L"Sort", {_variant_t(L"[FirstName]")});
+  EXPECT_EQ(refused.result, DISP_E_EXCEPTION);
+  EXPECT_EQ(refused.scode, E_INVALIDARG);
 }
 
 }  // namespace
