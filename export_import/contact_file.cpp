@@ -22,15 +22,6 @@ std::optional<std::int32_t> ReadInt32(FileAccess& file) {
   return static_cast<std::int32_t>(value);
 }
 
-bool WriteInt32(FileAccess& file, std::int32_t value) {
-  std::array<std::byte, 4> bytes{};
-  const auto bits = static_cast<std::uint32_t>(value);
-  for (std::size_t index = 0; index < bytes.size(); ++index) {
-    bytes[index] = static_cast<std::byte>((bits >> (8 * index)) & 0xFF);
-  }
-  return file.Write(bytes);
-}
-
 std::optional<Header> ReadHeader(FileAccess& file) {
   if (!file.Seek(0)) return std::nullopt;
   const auto total_length = ReadInt32(file);
@@ -40,8 +31,19 @@ std::optional<Header> ReadHeader(FileAccess& file) {
   return Header{*total_length, *record_count};
 }
 
+// One transfer of the whole header.
 bool WriteHeader(FileAccess& file, const Header& header) {
-  return file.Seek(0) && WriteInt32(file, header.totalLength) && WriteInt32(file, header.recordCount);
+  std::array<std::byte, kHeaderSize> bytes{};
+  const std::uint32_t fields[] = {static_cast<std::uint32_t>(header.totalLength),
+                                  static_cast<std::uint32_t>(header.recordCount)};
+  for (std::size_t index = 0; index < bytes.size(); ++index) {
+    bytes[index] = static_cast<std::byte>((fields[index / 4] >> (8 * (index % 4))) & 0xFF);
+  }
+  return file.Seek(0) && file.Write(bytes);
+}
+
+bool FitsAnotherRecord(const Header& header) {
+  return RecordOffset(header.recordCount + 1ULL) <= kLargestFile;
 }
 
 bool WriteRecord(FileAccess& file, std::uint64_t offset, const ContactRecord& record) {
@@ -89,8 +91,15 @@ std::optional<AppendPlace> PrepareAppend(FileAccess& file) {
     if (!header || !IsValid(*size, *header)) return std::nullopt;
     place.header = *header;
   }
-  if (RecordOffset(place.header.recordCount + 1ULL) > kLargestFile) return std::nullopt;
+  if (!FitsAnotherRecord(place.header)) return std::nullopt;
   return place;
+}
+
+std::optional<AppendPlace> PlaceAfter(const AppendPlace& committed) {
+  const std::uint64_t end = RecordOffset(committed.header.recordCount + 1ULL);
+  const AppendPlace next{Header{static_cast<std::int32_t>(end), committed.header.recordCount + 1}, end};
+  if (!FitsAnotherRecord(next.header)) return std::nullopt;
+  return next;
 }
 
 bool CommitAppend(FileAccess& file, const AppendPlace& place, const ContactRecord& record) {

@@ -63,5 +63,9 @@ std::optional<AppendPlace> PrepareAppend(FileAccess& file);
 // size; only the bytes of a tail may differ), so a record that was not
 // written whole is never counted and the records before it stay readable.
 bool CommitAppend(FileAccess& file, const AppendPlace& place, const contact_core::ContactRecord& record);
+// Where the record after the one CommitAppend wrote at `committed` goes, for a
+// writer that holds the file to itself; nothing when it would take the file
+// past 2^31 - 1 bytes.
+std::optional<AppendPlace> PlaceAfter(const AppendPlace& committed);
 
 }  // namespace quillmere::contact_file

@@ -10,12 +10,20 @@ namespace quillmere {
 bool ExportContacts(QuillmereSession& session, FileAccess& file, const ContactChooser& chosen) {
   try {
     if (!session.OpenFreshContacts()) return false;
+    // The file is open to this program alone: its header is read once, at
+    // the first record, and kept up to date from then on.
+    std::optional<contact_file::AppendPlace> place;
+    bool prepared = false;
     for (IDispatchPtr contact = session.FirstContact(); contact; contact = session.NextContact()) {
       // Read once, for the choice and for the record.
       const _bstr_t entry_id = session.EntryIdOfWalkContact();
       const wchar_t* units = entry_id;
-      const std::wstring_view chooser_text = units != nullptr ? std::wstring_view(units, entry_id.length()) : std::wstring_view();
-      if (chosen(chooser_text) && !session.AppendContactToFile(file, contact, entry_id)) return false;
+      if (!chosen(units != nullptr ? std::wstring_view(units, entry_id.length()) : std::wstring_view())) continue;
+      if (!prepared) {
+        place = contact_file::PrepareAppend(file);
+        prepared = true;
+      }
+      if (!session.AppendContactToFile(file, place, contact, entry_id)) return false;
     }
   } catch (const _com_error&) {
     return false;

@@ -19,17 +19,18 @@ bool QuillmereSession::OpenFreshContacts() {
   return HasOpenCollection();
 }
 
-bool QuillmereSession::AppendContactToFile(FileAccess& file, IDispatchPtr contact, const _bstr_t& entry_id) {
-  if (!contact) return false;
-  const auto place = contact_file::PrepareAppend(file);
-  if (!place) return false;
+bool QuillmereSession::AppendContactToFile(FileAccess& file, std::optional<contact_file::AppendPlace>& place,
+                                           IDispatchPtr contact, const _bstr_t& entry_id) {
+  if (!contact || !place) return false;
   ContactRecord record;
   try {
     contact_core::ReadContactOrRaise(contact, entry_id, record);
   } catch (const _com_error&) {
     return false;
   }
-  return contact_file::CommitAppend(file, *place, record);
+  if (!contact_file::CommitAppend(file, *place, record)) return false;
+  place = contact_file::PlaceAfter(*place);
+  return true;
 }
 
 bool QuillmereSession::ImportContactFile(FileAccess& file) {

@@ -2,6 +2,9 @@
 // operations that move contacts between Outlook and a contact file.
 #pragma once
 
+#include <optional>
+
+#include "contact_file.h"
 #include "file_access.h"
 #include "outlook_session.h"
 
@@ -17,12 +20,13 @@ class QuillmereSession : public contact_core::OutlookSession {
   bool OpenFreshContacts();
 
   // Reads `contact`, whose EntryID `entry_id` the caller has read, and
-  // appends it to `file` as one record, rewriting the header; true when the
-  // record and the new header were written. False, with the file as it was,
-  // when there is no contact, the file is not a valid contact file, it has
-  // no room for another record, Outlook cannot deliver every property of the
-  // contact, or a write fails.
-  bool AppendContactToFile(FileAccess& file, IDispatchPtr contact, const _bstr_t& entry_id);
+  // appends it to `file` as one record at `place` (contact_file.h), rewriting
+  // the header; true when the record and the new header were written, and
+  // `place` is then where the next record goes. False, with the file as it
+  // was, when there is no contact, there is no place for another record,
+  // Outlook cannot deliver every property of the contact, or a write fails.
+  bool AppendContactToFile(FileAccess& file, std::optional<contact_file::AppendPlace>& place, IDispatchPtr contact,
+                           const _bstr_t& entry_id);
 
   // Creates one new, saved Outlook contact per record of `file`; true when
   // every record became one, also when the file holds none. A file that is
