@@ -116,7 +116,7 @@ TEST_F(OutlookSessionTest, AWalkPassesOverItemsThatAreNotContactsAndEndsAtTheEnd
   }
 }
 
-TEST_F(OutlookSessionTest, LatestModificationTimeAndTheCloseWalkReachContactsBehindAList) {
+TEST_F(OutlookSessionTest, LatestModificationTimeReachesContactsBehindAListAndClosingWalksNothing) {
   std::vector<outlook_standin::FolderItem> items = {Named(L"A"), DistributionList(), Named(L"C")};
   items[0].lastModificationTime = 45000.0;
   items[2].lastModificationTime = 45010.0;
@@ -127,8 +127,7 @@ TEST_F(OutlookSessionTest, LatestModificationTimeAndTheCloseWalkReachContactsBeh
   session.FirstContact();
   outlook_standin::ResetCallCounts();
   session.CloseItems();
-  EXPECT_EQ(CallCount(OutlookCall::GetFirst), 1);
-  EXPECT_EQ(CallCount(OutlookCall::GetNext), 3) << "the close walk goes past the list to the end";
+  EXPECT_EQ(CallCount(OutlookCall::GetFirst) + CallCount(OutlookCall::GetNext), 0);
   EXPECT_FALSE(session.HasOpenCollection());
 }
 
