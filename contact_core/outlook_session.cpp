@@ -174,6 +174,7 @@ bool OutlookSession::WalkIsOn(const _bstr_t& entry_id) {
 
 void OutlookSession::LearnOrderUpTo(const _bstr_t& entry_id) {
   if (PlaceOf(entry_id)) return;
+  const bool starting_over = !m_OrderWalk;
   try {
     IDispatchPtr item;
     if (!m_OrderWalk) {
@@ -194,9 +195,8 @@ void OutlookSession::LearnOrderUpTo(const _bstr_t& entry_id) {
   } catch (const _com_error&) {
     // A walk broken off (its Outlook restarted, say) cannot be trusted to go
     // on: it starts over once, from a collection of the folder now open.
-    const bool started_over = !m_OrderWalk;
     m_OrderWalk = nullptr;
-    if (started_over) throw;
+    if (starting_over) throw;
     LearnOrderUpTo(entry_id);
   }
 }
