@@ -442,8 +442,9 @@ void Synchronisation::TakeNewDesktopContacts() {
   std::unordered_map<std::u16string, std::uint32_t> byEntryId;
   std::unordered_multimap<std::uint64_t, std::uint32_t> byContent;
   for (const auto& [objectId, entry] : deviceEntries_) {
-    if (pairingOf_.contains(objectId) || (entry.marks.deleted && !trustEntryIds_)) continue;
     const std::u16string_view entryId = entry.record.Text(FieldId::EntryID);
+    // A deletion counts only for a contact the desktop once had.
+    if (pairingOf_.contains(objectId) || (entry.marks.deleted && (!trustEntryIds_ || entryId.empty()))) continue;
     if (trustEntryIds_ && !entryId.empty()) byEntryId.emplace(std::u16string(entryId), objectId);
     byContent.emplace(ContentDigest(entry.record), objectId);
   }
