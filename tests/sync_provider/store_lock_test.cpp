@@ -77,7 +77,7 @@ TEST_F(LockTest, AnItemThatCannotBeCheckedIsKeptAndCountsAsUnchanged) {
     std::optional<outlook_standin::Fault> fault;
   } cases[] = {
       {"the store lock times out", true, std::nullopt},
-      {"Outlook fails", false, outlook_standin::Fault{.call = OutlookCall::GetFirst, .sticky = true}},
+      {"Outlook fails", false, outlook_standin::Fault{.call = OutlookCall::GetItemFromID, .sticky = true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
