@@ -489,7 +489,8 @@ TEST_F(ItemLookUp, GetItemFromIdFindsStoredItemsOfEitherKindInTheContactsFolder)
   const IDispatchPtr folder = ObjectOf(Call(nameSpace, L"GetDefaultFolder", {_variant_t(10L)}));
   const auto folderId = TextOf(Get(folder, L"EntryID"));
   ASSERT_TRUE(folderId && !folderId->empty());
-  for (IDispatch* item : {static_cast<IDispatch*>(list), ObjectOf(Call(nameSpace, L"GetItemFromID", {_variant_t(stored[0].entryId.c_str())})).GetInterfacePtr()}) {
+  const IDispatchPtr contactAgain = ObjectOf(Call(nameSpace, L"GetItemFromID", {_variant_t(stored[0].entryId.c_str())}));
+  for (IDispatch* item : {static_cast<IDispatch*>(list), static_cast<IDispatch*>(contactAgain)}) {
     const IDispatchPtr parent = ObjectOf(Get(item, L"Parent"));
     ASSERT_NE(parent, nullptr);
     EXPECT_EQ(TextOf(Get(parent, L"EntryID")), folderId) << "every item lies in the Contacts folder";
