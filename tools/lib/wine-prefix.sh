@@ -7,9 +7,17 @@ ensure_wine_prefix() {
   if [ ! -f "$WINEPREFIX/.qm-ready" ]; then
     (
       flock 9
-      if [ ! -f "$WINEPREFIX/.qm-ready" ]; then
-        wineboot -i >/dev/null 2>&1 && wineserver -w && touch "$WINEPREFIX/.qm-ready"
-      fi
+      # A creation that fails leaves a half-made prefix that never starts
+      # again: it goes, and the creation is tried once more.
+      for attempt in 1 2; do
+        [ -f "$WINEPREFIX/.qm-ready" ] && break
+        if wineboot -i >/dev/null 2>&1 && wineserver -w; then
+          touch "$WINEPREFIX/.qm-ready"
+        else
+          wineserver -k >/dev/null 2>&1
+          rm -rf "$WINEPREFIX"
+        fi
+      done
     ) 9>"$WINEPREFIX.lock" || return 1
     [ -f "$WINEPREFIX/.qm-ready" ] || { echo "wine-run: could not create the Wine prefix $WINEPREFIX" >&2; return 1; }
   fi
