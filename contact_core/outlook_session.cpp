@@ -87,7 +87,7 @@ long OutlookSession::OpenContacts() {
   return AsLong(GetProperty(m_Items, ItemsInterface(), "Count"));
 }
 
-void OutlookSession::CloseItems() {
+void OutlookSession::CloseItems() noexcept {
   m_Items = nullptr;
   m_CollectionNamespace = nullptr;
   m_CollectionFolder = nullptr;

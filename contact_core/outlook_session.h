@@ -43,8 +43,9 @@ class OutlookSession {
   // folder. Answers the number of items in the folder (contacts or not), 0 on
   // failure. When attaching fails, whatever was held before stays held.
   long OpenContacts();
-  // Releases the collection.
-  void CloseItems();
+  // Lets go of the collection without a call to Outlook, so it cannot fail
+  // even when the Outlook that served it has gone.
+  void CloseItems() noexcept;
 
   // The walk over the contacts: items that are not contacts are passed over,
   // and null means the end of the collection.

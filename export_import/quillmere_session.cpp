@@ -8,13 +8,7 @@ namespace quillmere {
 using contact_core::ContactRecord;
 
 bool QuillmereSession::OpenFreshContacts() {
-  try {
-    CloseItems();
-  } catch (const _com_error&) {
-    // The old collection is let go of all the same. This is where an Outlook
-    // that ended and started again shows (its old objects are disconnected),
-    // and a fresh collection from the new one is exactly what is wanted.
-  }
+  CloseItems();
   OpenContacts();
   return HasOpenCollection();
 }
