@@ -25,8 +25,15 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
   std::vector<std::string> files;
   Arguments arguments;
   bool version_given = false;
+  if (std::ranges::any_of(words, [](const std::string& word) { return word == "--help" || word == "/?"; })) {
+    arguments.help = true;
+    return arguments;
+  }
   for (std::size_t i = 0; i < words.size(); ++i) {
-    if (words[i] == "--vcard-version") {
+    if (words[i] == "--quiet") {
+      if (arguments.quiet) throw UsageError("--quiet is given twice");
+      arguments.quiet = true;
+    } else if (words[i] == "--vcard-version") {
       if (version_given) throw UsageError("--vcard-version is given twice");
       if (i + 1 == words.size()) throw UsageError("--vcard-version needs 3.0 or 4.0");
       const std::string& version = words[++i];
@@ -39,6 +46,7 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
       files.push_back(words[i]);
     }
   }
+  if (files.size() > 2) throw UsageError("one input file and one output file: \"" + files[2] + "\" is one too many");
   if (files.size() != 2) throw UsageError("give one input file and one output file");
   arguments.input = PathOf(files[0]);
   arguments.output = PathOf(files[1]);

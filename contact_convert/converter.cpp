@@ -6,6 +6,7 @@
 #include "command_arguments.h"
 #include "contact_sinks.h"
 #include "contact_sources.h"
+#include "progress_line.h"
 
 namespace contact_convert {
 
@@ -17,7 +18,8 @@ void PrintReport(const contact_core::ConversionReport& report, std::ostream& out
   for (const std::string& line : report.Lines()) out << "  " << line << '\n';
 }
 
-int Convert(const Arguments& arguments, PlatformFiles& files, std::ostream& out, std::ostream& err) {
+int Convert(const Arguments& arguments, PlatformFiles& files, std::ostream& out, std::ostream& err,
+            bool errIsTerminal) {
   contact_core::ConversionReport report;
   const std::string input = Shown(arguments.input) + " (" + FormatName(arguments.inputFormat) + ")";
   std::string output = Shown(arguments.output) + " (" + FormatName(arguments.outputFormat);
@@ -25,15 +27,20 @@ int Convert(const Arguments& arguments, PlatformFiles& files, std::ostream& out,
   output += ")";
   std::size_t read = 0;
   std::size_t written = 0;
+  console::ProgressLine progress([&err](std::string_view text) { err << text << std::flush; },
+                                 errIsTerminal && !arguments.quiet);
   try {
     const auto sink = SinkFor(arguments, files, report);
     ReadContacts(arguments, files, report, [&](const contact_core::ContactRecord& record) {
       ++read;
       sink->Take(record);
       ++written;
+      progress.Update("Contacts converted", written);
     });
     if (written > 0) sink->Finish();
+    progress.Clear();
   } catch (const ConversionFailure& failure) {
+    progress.Clear();
     err << "contact-convert: " << failure.what() << '\n';
     out << "Read " << Contacts(read) << " from " << input << " before the failure.\n";
     if (arguments.outputFormat == FileFormat::ContactFile && written > 0) {
@@ -55,11 +62,16 @@ int Convert(const Arguments& arguments, PlatformFiles& files, std::ostream& out,
 
 }  // namespace
 
-int RunConverter(const std::vector<std::string>& words, PlatformFiles& files, std::ostream& out, std::ostream& err) {
+int RunConverter(const std::vector<std::string>& words, PlatformFiles& files, std::ostream& out, std::ostream& err,
+                 bool errIsTerminal) {
   try {
     Arguments arguments;
     try {
       arguments = ParseArguments(words);
+      if (arguments.help) {
+        out << kUsage;
+        return kExitDone;
+      }
       std::error_code not_comparable;
       if (std::filesystem::equivalent(arguments.input, arguments.output, not_comparable)) {
         throw UsageError("the input and the output are the same file");
@@ -68,7 +80,7 @@ int RunConverter(const std::vector<std::string>& words, PlatformFiles& files, st
       err << "contact-convert: " << error.what() << '\n' << kUsage;
       return kExitUsage;
     }
-    return Convert(arguments, files, out, err);
+    return Convert(arguments, files, out, err, errIsTerminal);
   } catch (const std::bad_alloc&) {
     err << "contact-convert: not enough memory\n";
   } catch (const std::exception& error) {

@@ -3,8 +3,10 @@
 
 #include "converter.h"
 #include "posix_files.h"
+#include "terminal.h"
 
 int main(int argc, char** argv) {
   contact_convert::PosixFiles files;
-  return contact_convert::RunConverter(std::vector<std::string>(argv + 1, argv + argc), files, std::cout, std::cerr);
+  return contact_convert::RunConverter(std::vector<std::string>(argv + 1, argv + argc), files, std::cout, std::cerr,
+                                       console::StandardErrorIsTerminal());
 }

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "converter.h"
+#include "terminal.h"
 #include "utf8_text.h"
 #include "windows_files.h"
 
@@ -17,5 +18,5 @@ int wmain(int argc, wchar_t** argv) {
     words.push_back(std::move(word));
   }
   contact_convert::WindowsFiles files;
-  return contact_convert::RunConverter(words, files, std::cout, std::cerr);
+  return contact_convert::RunConverter(words, files, std::cout, std::cerr, console::StandardErrorIsTerminal());
 }

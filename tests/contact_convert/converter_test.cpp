@@ -123,7 +123,45 @@ TEST_F(Converter, ArgumentsItCannotUnderstand) {
     EXPECT_EQ(Run(words), contact_convert::kExitUsage) << ::testing::PrintToString(words);
     EXPECT_NE(errors_.find("usage: contact-convert INPUT OUTPUT"), std::string::npos);
   }
+  // The argument that was not understood is named.
+  const struct {
+    std::vector<std::string> words;
+    std::string named;
+  } named[] = {
+      {{In("book.fs"), In("a.vcf"), "--verbose"}, "\"--verbose\""},
+      {{In("book.fs"), In("a.vcf"), In("b.vcf")}, "\"" + In("b.vcf").string() + "\" is one too many"},
+      {{In("book.fs"), In("a.vcf"), "--quiet", "--quiet"}, "--quiet is given twice"},
+      {{In("book.fs"), In("a.vcf"), "--vcard-version", "3.0", "--vcard-version", "4.0"}, "--vcard-version is given twice"},
+  };
+  for (const auto& row : named) {
+    EXPECT_EQ(Run(row.words), contact_convert::kExitUsage);
+    EXPECT_NE(errors_.find(row.named), std::string::npos) << errors_;
+  }
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"book.fs"});
+}
+
+TEST_F(Converter, HelpPrintsTheUsageAndChangesNothing) {
+  WriteWholeFile(In("book.fs"), FileWithRecords(contact_samples::Records()));
+  for (const std::vector<std::string>& words : {std::vector<std::string>{"--help"}, {"/?"}, {In("book.fs"), In("a.vcf"), "--help"}}) {
+    EXPECT_EQ(Run(words), contact_convert::kExitDone);
+    EXPECT_NE(output_.find("usage: contact-convert INPUT OUTPUT"), std::string::npos);
+    EXPECT_NE(output_.find("exit status: 0 converted, 1 failed"), std::string::npos);
+    EXPECT_EQ(errors_, "");
+  }
+  EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"book.fs"});
+}
+
+TEST_F(Converter, ProgressOnlyOnATerminalAndNotWhenQuiet) {
+  WriteWholeFile(In("book.fs"), FileWithRecords(contact_samples::Records()));
+  const auto run = [&](std::vector<std::string> words, bool terminal) {
+    contact_convert::PosixFiles files;
+    std::ostringstream out, err;
+    EXPECT_EQ(contact_convert::RunConverter(words, files, out, err, terminal), contact_convert::kExitDone);
+    return err.str();
+  };
+  EXPECT_NE(run({In("book.fs"), In("a.vcf")}, true).find("\rContacts converted: 1"), std::string::npos);
+  EXPECT_EQ(run({In("book.fs"), In("b.vcf")}, false), "");
+  EXPECT_EQ(run({In("book.fs"), In("c.vcf"), "--quiet"}, true), "");
 }
 
 TEST_F(Converter, AFailedRunLeavesNoHalfFile) {
