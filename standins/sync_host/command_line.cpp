@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include <algorithm>
+#include <set>
 #include <string>
 
 #include "console_text.h"
@@ -23,26 +25,42 @@ const char kUsage[] =
     "  --options              open the provider's Sync Options dialog first\n"
     "  --remove-duplicates    ask the provider to remove duplicate contacts first\n"
     "  --no-sync              do only what --options and --remove-duplicates ask\n"
-    "  --quiet                print only the summary\n"
-    "  --help                 this text\n"
+    "  --quiet                print only the summary and what went wrong, and\n"
+    "                         no progress line\n"
+    "  --help, /?             this text; nothing else is done\n"
     "\n"
     "The provider keeps the Sync Options choice only while it is loaded, that is\n"
-    "for this one run: use --options in the run that synchronises.\n"
+    "for this one run: use --options in the run that synchronises. The dialog\n"
+    "needs a display; without one nothing is synchronised.\n"
     "\n"
-    "Exit status: 0 when every contact was synchronised, 1 when some or all\n"
-    "could not be, 2 for a mistake on the command line.\n";
+    "Each contact carried across is a line on standard output, and the counts\n"
+    "close the run; what failed, and conflicts left as they were, are named on\n"
+    "standard error. On a terminal a progress line shows how far it has come.\n"
+    "\n"
+    "Exit status: 0 when everything asked was done: every contact synchronised\n"
+    "(those the Sync Options leave out apart); 1 when something was left undone:\n"
+    "a contact that failed, a conflict left as it was, a dialog that could not\n"
+    "open, an operation the provider does not offer, or a failure that stopped\n"
+    "the run; 2 for a mistake on the command line, which changes nothing.\n";
 
 HostOptions ParseCommandLine(std::span<const std::wstring_view> args) {
   HostOptions options;
+  if (std::ranges::any_of(args, [](std::wstring_view arg) { return arg == L"--help" || arg == L"/?"; })) {
+    options.help = true;
+    return options;
+  }
+  std::set<std::wstring_view> given;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::wstring_view arg = args[i];
     const auto value = [&]() -> std::wstring_view {
       if (i + 1 >= args.size()) throw UsageError(console_text::Utf8(arg) + " needs a value");
       return args[++i];
     };
-    if (arg == L"--help" || arg == L"/?") {
-      options.help = true;
-    } else if (arg == L"--device") {
+    // Each option says one thing once: a second one would silently win.
+    if (arg.starts_with(L"--") && !given.insert(arg).second) {
+      throw UsageError(console_text::Utf8(arg) + " is given twice");
+    }
+    if (arg == L"--device") {
       options.device = value();
     } else if (arg == L"--state") {
       options.state = value();
@@ -63,8 +81,10 @@ HostOptions ParseCommandLine(std::span<const std::wstring_view> args) {
       throw UsageError("unknown argument \"" + console_text::Utf8(arg) + "\"");
     }
   }
-  if (options.help) return options;
   if (options.synchronise && options.device.empty()) throw UsageError("give the device's store with --device");
+  if (!options.synchronise && !options.optionsDialog && !options.removeDuplicates) {
+    throw UsageError("--no-sync leaves nothing to do without --options or --remove-duplicates");
+  }
   if (options.state.empty() && !options.device.empty()) {
     options.state = options.device;
     options.state += L".partnership";

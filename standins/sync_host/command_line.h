@@ -28,8 +28,9 @@ class UsageError : public std::invalid_argument {
 
 extern const char kUsage[];
 
-// Throws UsageError for an unknown option, a missing value or a missing
-// device store.
+// --help or /? anywhere asks for the usage alone. Throws UsageError, naming
+// the argument, for an unknown one, an option given twice, a missing value,
+// a missing device store, or nothing to do.
 HostOptions ParseCommandLine(std::span<const std::wstring_view> args);
 
 }  // namespace sync_host

@@ -408,7 +408,7 @@ void Synchronisation::ResolveConflict(Pairing& pairing, device::Entry& entry) {
     case ConflictPolicy::Skip:
       leftSomethingBehind_ = true;
       pairing.unsettled = true;
-      report_.Conflict(entry.record, text, "both left as they are");
+      report_.ConflictLeft(entry.record, text);
       return;
     case ConflictPolicy::DesktopWins: {
       if (!desktopRecord) desktopRecord = provider_.ReadPacket(DesktopItem(pairing));

@@ -61,7 +61,7 @@ int Run(const std::vector<std::wstring>& args) {
     sync_host::SyncReport report(stdout);
     sync_host::Synchronise(connection, device, {.stateFile = args[1], .policy = *policy}, report);
     std::printf("Done: %s.\n", report.Summary().c_str());
-    exitCode = report.Counts().failed > 0 ? 1 : 0;
+    exitCode = report.WorkLeftUndone() ? 1 : 0;
   }
   CoUninitialize();
   return exitCode;

@@ -41,5 +41,33 @@ TEST(CommandLine, RefusesMistakes) {
   for (const auto& args : mistakes) EXPECT_THROW(Parse(args), UsageError) << args.size() << " arguments";
 }
 
+TEST(CommandLine, NamesWhatItRefuses) {
+  const struct {
+    std::vector<std::wstring_view> args;
+    std::string message;
+  } cases[] = {
+      {{L"--device", L"a", L"--device", L"b"}, "--device is given twice"},
+      {{L"--device", L"a", L"--state", L"s", L"--state", L"t"}, "--state is given twice"},
+      {{L"--device", L"a", L"--conflicts", L"skip", L"--conflicts", L"device"}, "--conflicts is given twice"},
+      {{L"--device", L"a", L"--quiet", L"--quiet"}, "--quiet is given twice"},
+      {{L"--device", L"a", L"extra"}, "unknown argument \"extra\""},
+      {{L"--device", L"a", L"--conflicts"}, "--conflicts needs a value"},
+      {{L"--no-sync"}, "--no-sync leaves nothing to do without --options or --remove-duplicates"},
+  };
+  for (const auto& row : cases) {
+    try {
+      Parse(row.args);
+      ADD_FAILURE() << row.message << ": not refused";
+    } catch (const UsageError& error) {
+      EXPECT_EQ(error.what(), row.message);
+    }
+  }
+}
+
+TEST(CommandLine, HelpAnywhereAsksForTheUsageAlone) {
+  EXPECT_TRUE(Parse({L"/?"}).help);
+  EXPECT_TRUE(Parse({L"--device", L"d", L"--verbose", L"--help"}).help) << "nothing else is looked at";
+}
+
 }  // namespace
 }  // namespace sync_host

@@ -89,10 +89,19 @@ TEST_F(SyncHostTest, DuplicateRemovalLeavesTheLastOfEqualContacts) {
                                         {L"--remove-duplicates", L"--no-sync"});
   EXPECT_EQ(run.exitCode, 0u) << run.output;
   ASSERT_EQ(run.output.find("does not offer duplicate removal"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Duplicate removal: 1 duplicate contact removed from the desktop; 2 items are left"),
+            std::string::npos)
+      << run.output;
   const auto desktop = outlook_standin::FolderContents();
   ASSERT_EQ(desktop.size(), 2u) << run.output;
   EXPECT_EQ(desktop[0].contact.Get(L"LastName"), L"Lind");
   EXPECT_EQ(desktop[1].contact.Get(L"LastName"), L"Berg");
+
+  const auto again = standin_testing::Run(standin_testing::ProgramBesideTest(L"SyncHost.exe"),
+                                          {L"--remove-duplicates", L"--no-sync"});
+  EXPECT_EQ(again.exitCode, 0u) << again.output;
+  EXPECT_NE(again.output.find("Duplicate removal: no duplicate contacts on the desktop (2 items"), std::string::npos)
+      << again.output;
 }
 
 TEST_F(SyncHostTest, TheCommandLineIsExplainedAndMistakesAreRefused) {
@@ -105,6 +114,14 @@ TEST_F(SyncHostTest, TheCommandLineIsExplainedAndMistakesAreRefused) {
   EXPECT_EQ(wrong.exitCode, 2u);
   EXPECT_TRUE(wrong.output.starts_with("SyncHost: unknown conflict policy \"newest\"")) << wrong.output;
   EXPECT_FALSE(std::filesystem::exists(device_)) << "a refused command changes nothing";
+
+  const auto twice = standin_testing::Run(program, {L"--device", device_.wstring(), L"--device", L"C:\\other.dvc"});
+  EXPECT_EQ(twice.exitCode, 2u);
+  EXPECT_TRUE(twice.output.starts_with("SyncHost: --device is given twice")) << twice.output;
+  const auto slashHelp = standin_testing::Run(program, {L"--device", device_.wstring(), L"/?"});
+  EXPECT_EQ(slashHelp.exitCode, 0u);
+  EXPECT_NE(slashHelp.output.find("Exit status: 0 when everything asked was done"), std::string::npos) << slashHelp.output;
+  EXPECT_FALSE(std::filesystem::exists(device_)) << "help changes nothing";
 }
 
 }  // namespace

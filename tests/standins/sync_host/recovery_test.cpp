@@ -102,12 +102,13 @@ TEST_F(RecoveryTest, ALostPartnershipPairsByEntryIdAndNeitherDoublesAnEditNorRev
   // Without the history neither side's version is known to be the older:
   // the edit is a conflict, settled as the user chooses.
   const auto kept = Sync();
-  EXPECT_EQ(kept.exitCode, 0u) << kept.output;
+  EXPECT_EQ(kept.exitCode, 1u) << "a conflict left as it was is work left undone:\n" << kept.output;
   EXPECT_EQ(Summary(kept.output), "sent 0, received 0, deleted 1, conflicts 1, skipped 0, failed 0") << kept.output;
   EXPECT_EQ(LastNamesOnBothSides(), OnBothSides({L"Berg", L"Moe"}));
   EXPECT_EQ(Text(DeviceEntries()[0].record, FieldId::Title), u"Dr");
 
   const auto settled = Sync({L"--conflicts", L"device"});
+  EXPECT_EQ(settled.exitCode, 0u) << settled.output;
   EXPECT_EQ(Summary(settled.output), "sent 0, received 0, deleted 0, conflicts 1, skipped 0, failed 0") << settled.output;
   EXPECT_EQ(Text(DesktopRecord(ids[0]), FieldId::Title), u"Dr");
   EXPECT_EQ(LastNamesOnBothSides(), OnBothSides({L"Berg", L"Moe"}));
