@@ -18,9 +18,12 @@ namespace {
 using contact_core::ContactRecord;
 using contact_core::FieldId;
 
-// Progress is saved at least this often, so a stopped synchronisation has
-// little to redo.
-constexpr int kChangesPerCheckpoint = 100;
+// Progress is saved after this many changes, so a stopped synchronisation
+// has little to redo; in a large partnership only after a tenth of its
+// pairs changed, because each save writes the whole state and saves every
+// 100 changes would cost time in proportion to the square of the folder.
+constexpr std::size_t kChangesPerCheckpoint = 100;
+constexpr std::size_t kPairsPerCheckpointChange = 10;
 
 DeviceSide SideOf(const device::Entry* entry) {
   return DeviceSideOf(entry ? std::optional(entry->marks) : std::nullopt);
@@ -99,7 +102,7 @@ class Synchronisation {
   std::unordered_set<std::uint32_t> heldBack_;
   bool enumerated_ = false;
   bool leftSomethingBehind_ = false;
-  int changesSinceCheckpoint_ = 0;
+  std::size_t changesSinceCheckpoint_ = 0;
 };
 
 void Synchronisation::Run() {
@@ -588,7 +591,8 @@ void Synchronisation::Forget(Pairing& pairing) {
 }
 
 void Synchronisation::Changed() {
-  if (++changesSinceCheckpoint_ >= kChangesPerCheckpoint) Checkpoint();
+  const std::size_t due = std::max(kChangesPerCheckpoint, pairingOf_.size() / kPairsPerCheckpointChange);
+  if (++changesSinceCheckpoint_ >= due) Checkpoint();
 }
 
 void Synchronisation::Checkpoint(bool finished) {
