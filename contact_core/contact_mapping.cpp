@@ -46,12 +46,19 @@ DATE ReadLastModificationTime(IDispatch* contact) {
 
 namespace {
 
-// Reads the fields from `first` on, in record order.
+// Reads the fields from `first` on, in record order. A text arrives as a
+// BSTR and is copied into the record straight from it: an export reads 25 of
+// them per contact, and no further string owner is wanted on the way.
 void ReadFieldsOrRaise(IDispatch* contact, ContactRecord& record, std::size_t first) {
   for (std::size_t index = first; index < kContactFieldCount; ++index) {
     const auto field = static_cast<FieldId>(index);
-    const _bstr_t text = ReadContactProperty(contact, field);
-    if (static_cast<const wchar_t*>(text) != nullptr) record.SetText(field, UnitsOf(text));
+    _variant_t value = GetProperty(contact, ContactInterface(), PropertyName(field));
+    if (value.vt != VT_BSTR) {
+      const _bstr_t text = AsText(std::move(value));
+      if (static_cast<const wchar_t*>(text) != nullptr) record.SetText(field, UnitsOf(text));
+    } else if (value.bstrVal != nullptr) {
+      record.SetText(field, {reinterpret_cast<const char16_t*>(value.bstrVal), SysStringLen(value.bstrVal)});
+    }
   }
 }
 

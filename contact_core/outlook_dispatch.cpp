@@ -44,15 +44,14 @@ _variant_t Invoke(IDispatch* object, const DispatchInterface& iface, std::string
 
 DISPID DispatchInterface::IdOf(IDispatch* object, std::string_view member) const {
   std::lock_guard lock(mutex_);
-  const std::string key(member);
-  if (const auto found = ids_.find(key); found != ids_.end()) return found->second;
+  if (const auto found = ids_.find(member); found != ids_.end()) return found->second;
 
   std::wstring wide(member.begin(), member.end());
   LPOLESTR names[] = {wide.data()};
   DISPID id = DISPID_UNKNOWN;
   const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
   if (FAILED(hr)) RaiseOutlookError(hr, object, iid_);
-  ids_.emplace(key, id);
+  ids_.emplace(member, id);
   return id;
 }
 

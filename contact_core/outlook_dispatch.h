@@ -35,7 +35,12 @@ class DispatchInterface {
  private:
   IID iid_;
   mutable std::mutex mutex_;
-  mutable std::unordered_map<std::string, DISPID> ids_;
+  // Looked up by string_view, so the look-up itself allocates nothing.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  mutable std::unordered_map<std::string, DISPID, NameHash, std::equal_to<>> ids_;
 };
 
 const DispatchInterface& ApplicationInterface();

@@ -2,11 +2,14 @@
 // in-process Outlook stand-in, with the Outlook calls and file operations
 // each contact costs, next to the time the same number of bare stand-in
 // calls and raw 3840-byte file transfers take on their own in the same run.
-// The ratio of the two is the overhead of Quillmere's own code. Not a test.
+// The ratio of the two is the overhead of Quillmere's own code. Each figure
+// is the median of five rounds, the ratio's lowest and highest beside it.
+// Not a test.
 //
 //   QuillmereBenchmark.exe     (under Wine: tools/wine-run --prefix ... QuillmereBenchmark.exe)
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -151,15 +154,25 @@ Clock::duration BarePropertyWrites(long count) {
   return elapsed;
 }
 
-// `count` raw 3840-byte writes, then as many reads, on one file.
+// The file operations of an export of `count` contacts, done raw: each
+// record written at its place, then the 8-byte header rewritten, as the
+// contact file format asks after every record; then the records read back
+// one by one, as an import reads them.
 std::pair<Clock::duration, Clock::duration> RawTransfers(const std::wstring& path, int count) {
   std::vector<char> record(kRecordSize, 'x');
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD done = 0;
   auto start = Clock::now();
-  for (int index = 0; index < count; ++index) WriteFile(file, record.data(), kRecordSize, &done, nullptr);
+  for (int index = 0; index < count; ++index) {
+    LARGE_INTEGER place{};
+    place.QuadPart = contact_file::kHeaderSize + static_cast<LONGLONG>(index) * kRecordSize;
+    SetFilePointerEx(file, place, nullptr, FILE_BEGIN);
+    WriteFile(file, record.data(), kRecordSize, &done, nullptr);
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    WriteFile(file, record.data(), contact_file::kHeaderSize, &done, nullptr);
+  }
   const auto writes = Clock::now() - start;
-  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  SetFilePointer(file, contact_file::kHeaderSize, nullptr, FILE_BEGIN);
   start = Clock::now();
   for (int index = 0; index < count; ++index) ReadFile(file, record.data(), kRecordSize, &done, nullptr);
   const auto reads = Clock::now() - start;
@@ -185,33 +198,62 @@ Run Measured(std::unique_ptr<Win32File> file, const char* what, Command command)
   return {Clock::now() - start, OutlookCalls(), counting.operations};
 }
 
-void Report(const char* what, int contacts, const Run& ours, Clock::duration bare) {
+// One round: our command and, right after it, the bare work it stands for.
+struct Round {
+  Run ours;
+  Clock::duration bare{};
+};
+
+// The shared machine's speed drifts, so each command is measured in several
+// rounds, each next to its bare work, and the medians are printed: of the
+// times, and of the ratios round by round.
+constexpr int kRounds = 5;
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void Report(const char* what, int contacts, const std::vector<Round>& rounds) {
+  std::vector<double> ours, bare, ratios;
+  for (const Round& round : rounds) {
+    ours.push_back(Seconds(round.ours.time));
+    bare.push_back(Seconds(round.bare));
+    ratios.push_back(ours.back() / bare.back());
+  }
+  const auto [lowest, highest] = std::minmax_element(ratios.begin(), ratios.end());
   std::printf("%-7s %6d contacts  %7.3f s  %5.1f Outlook calls/contact  %4.1f file ops/contact  "
-              "bare calls + raw I/O %7.3f s  ratio %.2f\n",
-              what, contacts, Seconds(ours.time), double(ours.outlookCalls) / contacts,
-              double(ours.fileOperations) / contacts, Seconds(bare), Seconds(ours.time) / Seconds(bare));
+              "bare calls + raw I/O %7.3f s  ratio %.2f (%.2f-%.2f)\n",
+              what, contacts, Median(ours), double(rounds.front().ours.outlookCalls) / contacts,
+              double(rounds.front().ours.fileOperations) / contacts, Median(bare), Median(ratios), *lowest, *highest);
+  std::fflush(stdout);
 }
 
 void Measure(int contacts, const std::filesystem::path& folder) {
-  outlook_standin::SeedFolder(Contacts(contacts));
   const std::wstring path = (folder / (L"bench-" + std::to_wstring(contacts) + L".fs")).wstring();
-  DeleteFileW(path.c_str());
+  std::vector<Round> exports, imports;
+  for (int round = 0; round < kRounds; ++round) {
+    outlook_standin::SeedFolder(Contacts(contacts));
+    DeleteFileW(path.c_str());
+    const Run exported = Measured(Win32File::OpenForExport(path), "export", [](QuillmereSession& session, FileAccess& file) {
+      return ExportContacts(session, file, [](std::wstring_view) { return true; });
+    });
+    const long export_reads = outlook_standin::CallCount(OutlookCall::PropertyGet);
+    const auto [raw_writes, raw_reads] = RawTransfers(path + L".raw", contacts);
+    exports.push_back({exported, BarePropertyReads(export_reads) + raw_writes});
 
-  const Run exported = Measured(Win32File::OpenForExport(path), "export", [](QuillmereSession& session, FileAccess& file) {
-    return ExportContacts(session, file, [](std::wstring_view) { return true; });
-  });
-  const long export_reads = outlook_standin::CallCount(OutlookCall::PropertyGet);
-  const auto [raw_writes, raw_reads] = RawTransfers(path + L".raw", contacts);
-  Report("export", contacts, exported, BarePropertyReads(export_reads) + raw_writes);
-
-  // The bare writes first, from the same empty folder the import starts from.
-  outlook_standin::SeedFolder({});
-  const auto bare_writes = BarePropertyWrites(25L * contacts);
-  outlook_standin::SeedFolder({});
-  const Run imported = Measured(Win32File::OpenForImport(path), "import", [](QuillmereSession& session, FileAccess& file) {
-    return session.ImportContactFile(file);
-  });
-  Report("import", contacts, imported, bare_writes + raw_reads);
+    // The bare writes first, from the same empty folder the import starts from.
+    outlook_standin::SeedFolder({});
+    const auto bare_writes = BarePropertyWrites(25L * contacts);
+    outlook_standin::SeedFolder({});
+    const Run imported = Measured(Win32File::OpenForImport(path), "import", [](QuillmereSession& session, FileAccess& file) {
+      return session.ImportContactFile(file);
+    });
+    imports.push_back({imported, bare_writes + raw_reads});
+  }
+  Report("export", contacts, exports);
+  Report("import", contacts, imports);
   DeleteFileW(path.c_str());
 }
 
