@@ -163,5 +163,17 @@ inline constexpr UINT RSC_DELETE_OBJ_SUCCESS = 19;
 inline constexpr UINT RSC_READ_OBJ_FAILED = 20;
 inline constexpr UINT RSC_TIME_CHANGED = 21;
 
+// Initialize's flags.
+inline constexpr UINT ISF_SELECTED_DEVICE = 1;
+inline constexpr UINT ISF_REMOTE_CONNECTED = 2;
+
+// RSC_BEGIN_SYNC's flags.
+inline constexpr UINT BSF_AUTO_SYNC = 1;
+inline constexpr UINT BSF_REMOTE_SYNC = 2;
+
+// REPLSETUP.dwFlags.
+inline constexpr DWORD RSF_CONFLICT_OBJECT = 1;
+inline constexpr DWORD RSF_NEW_OBJECT = 2;
+
 // ActivateDialog's one dialog: the options.
 inline constexpr UINT OPTIONS_DIALOG = 0;

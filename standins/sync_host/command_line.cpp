@@ -23,7 +23,9 @@ const char kUsage[] =
     "                         both, the default), desktop or device (that side's\n"
     "                         version wins)\n"
     "  --options              open the provider's Sync Options dialog first\n"
-    "  --remove-duplicates    ask the provider to remove duplicate contacts first\n"
+    "  --remove-duplicates    ask the provider to remove duplicate desktop contacts\n"
+    "                         at the end of the synchronisation (the device follows\n"
+    "                         at the next one)\n"
     "  --no-sync              do only what --options and --remove-duplicates ask\n"
     "  --quiet                print only the summary and what went wrong, and\n"
     "                         no progress line\n"
@@ -77,12 +79,28 @@ HostOptions ParseCommandLine(std::span<const std::wstring_view> args) {
       options.synchronise = false;
     } else if (arg == L"--quiet") {
       options.quiet = true;
+    } else if (arg == L"--trace") {
+      options.trace = true;
+    } else if (arg == L"--watch") {
+      options.watch = true;
+    } else if (arg == L"--date-changed") {
+      options.dateChanged = true;
+    } else if (arg == L"--remote") {
+      options.remote = true;
+    } else if (arg == L"--unpair") {
+      options.unpair = true;
+      options.synchronise = false;
     } else {
       throw UsageError("unknown argument \"" + console_text::Utf8(arg) + "\"");
     }
   }
+  if (options.remote && options.optionsDialog) throw UsageError("--options opens a window, which a remote connection must not");
+  if (options.watch && !options.synchronise) throw UsageError("--watch synchronises; it cannot go with --no-sync or --unpair");
+  if (options.unpair && options.device.empty() && options.state.empty()) {
+    throw UsageError("give the device's store with --device (or the host state with --state) for --unpair");
+  }
   if (options.synchronise && options.device.empty()) throw UsageError("give the device's store with --device");
-  if (!options.synchronise && !options.optionsDialog && !options.removeDuplicates) {
+  if (!options.synchronise && !options.unpair && !options.optionsDialog && !options.removeDuplicates) {
     throw UsageError("--no-sync leaves nothing to do without --options or --remove-duplicates");
   }
   if (options.state.empty() && !options.device.empty()) {

@@ -19,6 +19,11 @@ struct HostOptions {
   bool removeDuplicates = false;
   bool synchronise = true;
   bool quiet = false;
+  bool trace = false;         // every call into the provider, one line each
+  bool watch = false;         // keep running, synchronising at each change found
+  bool dateChanged = false;   // the system date changed since the last run
+  bool remote = false;        // the device is connected remotely: no windows
+  bool unpair = false;        // forget the partnership, synchronise nothing
 };
 
 class UsageError : public std::invalid_argument {

@@ -12,6 +12,9 @@ namespace {
 using contact_core::CONTACT_RECORD_SIZE;
 
 constexpr UINT kStoreIdCapacity = 1024;
+// The published reference gives 5,000 as the timer's default resolution; the
+// host takes it, like the resolution a store sets, as milliseconds.
+constexpr UINT kDefaultTimerResolution = 5000;
 
 std::string AnsiField(const char* text, std::size_t capacity) {
   return console_text::AnsiToUtf8(std::string_view(text, strnlen(text, capacity)));
@@ -23,17 +26,38 @@ ProviderError::ProviderError(const char* method, HRESULT result)
     : HostError(std::string("the provider's ") + method + " failed: " + console_text::SystemErrorText(result)),
       result_(result) {}
 
-ProviderConnection::ProviderConnection(IReplStorePtr store) : store_(std::move(store)) {
-  if (const HRESULT result = store_->Initialize(&notify_, 0); FAILED(result)) throw ProviderError("Initialize", result);
+ProviderConnection::ProviderConnection(IReplStorePtr store, ConnectionKind kind) : store_(std::move(store)), kind_(kind) {
+  // The store's flags say how it wants to be called; they are asked for
+  // before the store is initialised, as the service manager does. A store
+  // that tells nothing before Initialize tells it below.
+  STOREINFO early{};
+  early.cbStruct = sizeof early;
+  early.uTimerRes = kDefaultTimerResolution;
+  if (SUCCEEDED(store_->GetStoreInfo(&early))) storeFlags_ = early.uFlags;
+
+  if (const HRESULT result = store_->Initialize(&notify_, kind_.remote ? ISF_REMOTE_CONNECTED : 0); FAILED(result)) {
+    throw ProviderError("Initialize", result);
+  }
+  // First without a buffer, for the identifier's size.
   STOREINFO info{};
   info.cbStruct = sizeof info;
-  std::vector<BYTE> storeId(kStoreIdCapacity);
-  info.cbMaxStoreId = kStoreIdCapacity;
-  info.lpbStoreId = storeId.data();
-  if (const HRESULT result = store_->GetStoreInfo(&info); FAILED(result)) throw ProviderError("GetStoreInfo", result);
+  info.uTimerRes = kDefaultTimerResolution;
+  if (const HRESULT result = store_->GetStoreInfo(&info); FAILED(result) && result != E_OUTOFMEMORY) {
+    throw ProviderError("GetStoreInfo", result);
+  }
   if (info.cbStoreId == 0 || info.cbStoreId > kStoreIdCapacity) {
     throw HostError("the provider's GetStoreInfo reported no usable store identifier");
   }
+  std::vector<BYTE> storeId(info.cbStoreId);
+  info.cbMaxStoreId = info.cbStoreId;
+  info.lpbStoreId = storeId.data();
+  info.uTimerRes = kDefaultTimerResolution;
+  if (const HRESULT result = store_->GetStoreInfo(&info); FAILED(result)) throw ProviderError("GetStoreInfo", result);
+  if (info.cbStoreId == 0 || info.cbStoreId > storeId.size()) {
+    throw HostError("the provider's GetStoreInfo reported no usable store identifier");
+  }
+  storeFlags_ = info.uFlags;
+  timerResolution_ = info.uTimerRes;
   progId_ = AnsiField(info.szProgId, sizeof info.szProgId);
   description_ = AnsiField(info.szStoreDesc, sizeof info.szStoreDesc);
   const auto* first = reinterpret_cast<const std::byte*>(storeId.data());
@@ -41,8 +65,16 @@ ProviderConnection::ProviderConnection(IReplStorePtr store) : store_(std::move(s
 }
 
 ProviderConnection::~ProviderConnection() {
-  folder_ = {};
+  {
+    const std::scoped_lock poll(pollMutex_);
+    folder_ = {};
+  }
   store_->ReportStatus(nullptr, nullptr, RSC_RELEASE, 0);
+}
+
+unsigned ProviderConnection::PollInterval() const {
+  if ((storeFlags_ & SCF_SIMULATE_RTS) == 0) return 0;
+  return timerResolution_ != 0 ? timerResolution_ : kDefaultTimerResolution;
 }
 
 bool ProviderConnection::IsThisStore(std::span<const std::byte> other) {
@@ -52,6 +84,7 @@ bool ProviderConnection::IsThisStore(std::span<const std::byte> other) {
 }
 
 void ProviderConnection::OpenFolder(ProviderHandle kept) {
+  const std::scoped_lock poll(pollMutex_);
   HREPLFLD folder = kept.Folder();
   IUnknown* handler = nullptr;
   const HRESULT result = store_->GetFolderInfo(kContactObjectType, &folder, &handler);
@@ -63,10 +96,12 @@ void ProviderConnection::OpenFolder(ProviderHandle kept) {
   if (FAILED(result)) throw ProviderError("GetFolderInfo", result);
   if (folder == nullptr || handler == nullptr) throw HostError("the provider's GetFolderInfo gave no folder or no object handler");
   // The service manager uses the pointer it gets as the handler itself.
-  handler_ = static_cast<IReplObjHandler*>(handler);
+  handler_ = static_cast<IReplObjHandler*>(static_cast<void*>(handler));
 }
 
 bool ProviderConnection::FolderChanged() {
+  const std::scoped_lock poll(pollMutex_);
+  if (!folder_) return false;
   BOOL changed = FALSE;
   if (const HRESULT result = store_->IsFolderChanged(Folder(), &changed); FAILED(result)) {
     throw ProviderError("IsFolderChanged", result);
@@ -74,7 +109,28 @@ bool ProviderConnection::FolderChanged() {
   return changed != FALSE;
 }
 
-void ProviderConnection::ReportStatus(UINT status) { store_->ReportStatus(Folder(), nullptr, status, 0); }
+void ProviderConnection::BeginSync(UINT flags) {
+  const std::scoped_lock poll(pollMutex_);
+  store_->ReportStatus(Folder(), nullptr, RSC_BEGIN_SYNC, flags);
+}
+
+void ProviderConnection::ReportStatus(UINT status, HREPLITEM item, UINT param) {
+  store_->ReportStatus(Folder(), item, status, param);
+}
+
+void ProviderConnection::ReportTypeStatus(UINT status) {
+  store_->ReportStatus(reinterpret_cast<HREPLFLD>(const_cast<char*>(kContactObjectType)), nullptr, status, 0);
+}
+
+std::string ProviderConnection::TypeDisplayName(const std::string& fallback) {
+  OBJUIDATA data{};
+  data.cbStruct = sizeof data;
+  if (store_->GetObjTypeUIData(Folder(), &data) != S_OK) return fallback;
+  const std::string plural = AnsiField(data.szPlTypeText, sizeof data.szPlTypeText);
+  return plural.empty() ? fallback : plural;
+}
+
+bool ProviderConnection::IsFolderReplicated() { return store_->IsItemReplicated(Folder(), nullptr) != FALSE; }
 
 std::vector<ProviderHandle> ProviderConnection::EnumerateItems() {
   std::vector<ProviderHandle> items;
@@ -109,6 +165,14 @@ bool ProviderConnection::IsReplicated(HREPLITEM item) { return store_->IsItemRep
 
 void ProviderConnection::Update(HREPLITEM kept, HREPLITEM current) { store_->UpdateItem(Folder(), kept, current); }
 
+void ProviderConnection::Copy(HREPLITEM current, HREPLITEM kept) {
+  if (!store_->CopyObject(reinterpret_cast<HREPLOBJ>(current), reinterpret_cast<HREPLOBJ>(kept))) {
+    // The kept handle stays as it was: the contact counts as changed again
+    // next time, and is sent once more rather than never.
+    throw HostError("the provider's CopyObject refused to bring a kept handle up to date");
+  }
+}
+
 bool ProviderConnection::Exists(HREPLITEM item) {
   const HRESULT result = store_->IsValidObject(Folder(), item, 0);
   if (result == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) return false;
@@ -130,10 +194,11 @@ ProviderHandle ProviderConnection::FromBytes(std::span<const std::byte> bytes) {
                                                       static_cast<UINT>(copy.size())));
 }
 
-REPLSETUP ProviderConnection::SetupFor(bool read, HREPLITEM item) {
+REPLSETUP ProviderConnection::SetupFor(bool read, HREPLITEM item, DWORD flags) {
   REPLSETUP setup{};
   setup.cbStruct = sizeof setup;
   setup.fRead = read;
+  setup.dwFlags = flags;
   std::strncpy(setup.szObjType, kContactObjectType, sizeof setup.szObjType - 1);
   setup.pNotify = &notify_;
   setup.pStore = store_;
@@ -142,17 +207,37 @@ REPLSETUP ProviderConnection::SetupFor(bool read, HREPLITEM item) {
   return setup;
 }
 
-void ProviderConnection::Setup(bool read, HREPLITEM item) {
+REPLSETUP& ProviderConnection::Setup(bool read, HREPLITEM item, DWORD flags) {
   REPLSETUP& setup = read ? readSetup_ : writeSetup_;
-  setup = SetupFor(read, item);
+  setup = SetupFor(read, item, flags);
   if (const HRESULT result = handler_->Setup(&setup); FAILED(result)) throw ProviderError("Setup", result);
+  return setup;
 }
 
-std::optional<contact_core::ContactRecord> ProviderConnection::ReadPacket(HREPLITEM item) {
-  Setup(true, item);
+namespace {
+
+// Reset ends every object that Setup began, whatever became of it.
+class ObjectDone {
+ public:
+  ObjectDone(IReplObjHandler* handler, REPLSETUP& setup) : handler_(handler), setup_(setup) {}
+  ~ObjectDone() { handler_->Reset(&setup_); }
+  ObjectDone(const ObjectDone&) = delete;
+  ObjectDone& operator=(const ObjectDone&) = delete;
+
+ private:
+  IReplObjHandler* handler_;
+  REPLSETUP& setup_;
+};
+
+}  // namespace
+
+std::optional<contact_core::ContactRecord> ProviderConnection::ReadPacket(HREPLITEM item, DWORD flags) {
+  REPLSETUP& setup = Setup(true, item, flags);
+  const ObjectDone done(handler_, setup);
   LPBYTE data = nullptr;
   DWORD size = 0;
   const HRESULT result = handler_->GetPacket(&data, &size, CONTACT_RECORD_SIZE);
+  setup.hr = result;
   if (FAILED(result)) {
     // The provider answers one failure both for a contact that is gone and
     // for a desktop store that failed; only the store can tell which.
@@ -168,11 +253,13 @@ std::optional<contact_core::ContactRecord> ProviderConnection::ReadPacket(HREPLI
   return contact_core::FromBytes(std::span<const std::byte, CONTACT_RECORD_SIZE>(reinterpret_cast<const std::byte*>(data), CONTACT_RECORD_SIZE));
 }
 
-bool ProviderConnection::WritePacket(HREPLITEM item, const contact_core::ContactRecord& record) {
-  Setup(false, item);
+bool ProviderConnection::WritePacket(HREPLITEM item, const contact_core::ContactRecord& record, DWORD flags) {
+  REPLSETUP& setup = Setup(false, item, flags);
+  const ObjectDone done(handler_, setup);
   std::array<std::byte, CONTACT_RECORD_SIZE> packet{};
   contact_core::ToBytes(record, packet);
   const HRESULT result = handler_->SetPacket(reinterpret_cast<LPBYTE>(packet.data()), CONTACT_RECORD_SIZE);
+  setup.hr = result;
   if (FAILED(result)) {
     if (item != nullptr && !Exists(item)) return false;
     throw ProviderError("SetPacket", result);
@@ -180,16 +267,15 @@ bool ProviderConnection::WritePacket(HREPLITEM item, const contact_core::Contact
   return true;
 }
 
-ProviderHandle ProviderConnection::WriteNewPacket(const contact_core::ContactRecord& record) {
-  WritePacket(nullptr, record);
+ProviderHandle ProviderConnection::WriteNewPacket(const contact_core::ContactRecord& record, DWORD flags) {
+  WritePacket(nullptr, record, flags | RSF_NEW_OBJECT);
   ProviderHandle created(store_, reinterpret_cast<HREPLOBJ>(writeSetup_.hItem));
   if (!created) throw HostError("the provider's SetPacket stored a new contact but gave no handle for it");
   return created;
 }
 
-
 void ProviderConnection::Delete(HREPLITEM item) {
-  REPLSETUP setup = SetupFor(false, item);
+  REPLSETUP setup = SetupFor(false, item, 0);
   const HRESULT result = handler_->DeleteObj(&setup);
   if (FAILED(result) && result != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) throw ProviderError("DeleteObj", result);
 }

@@ -4,10 +4,15 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
+#include "call_trace.h"
+#include "change_poller.h"
 #include "command_line.h"
 #include "console_text.h"
 #include "device_store.h"
@@ -15,6 +20,7 @@
 #include "progress_line.h"
 #include "provider_connection.h"
 #include "provider_discovery.h"
+#include "stop_request.h"
 #include "synchronisation.h"
 #include "terminal.h"
 
@@ -104,10 +110,83 @@ void RemoveDuplicates(sync_host::ProviderConnection& connection, bool& allDone) 
   }
 }
 
+// The device connected for as long as the object lives (RSC_CONNECTION_CHG).
+class DeviceConnected {
+ public:
+  explicit DeviceConnected(sync_host::ProviderConnection& connection) : connection_(connection) {
+    connection_.ReportStatus(RSC_CONNECTION_CHG, nullptr, TRUE);
+  }
+  ~DeviceConnected() { connection_.ReportStatus(RSC_CONNECTION_CHG, nullptr, FALSE); }
+  DeviceConnected(const DeviceConnected&) = delete;
+  DeviceConnected& operator=(const DeviceConnected&) = delete;
+
+ private:
+  sync_host::ProviderConnection& connection_;
+};
+
+// One synchronisation; answers whether everything was done. The device
+// store is open only meanwhile, so DeviceTool may change it between two.
+bool SynchroniseOnce(sync_host::ProviderConnection& connection, const HostOptions& options,
+                     const sync_host::StopRequest& stop, bool autoStarted) {
+  device::DeviceStore device(options.device, device::DeviceStore::Access::Change);
+  console::ProgressLine progress([](std::string_view text) { std::fwrite(text.data(), 1, text.size(), stderr); },
+                                 console::StandardErrorIsTerminal() && !options.quiet && !options.trace);
+  sync_host::SyncReport report(options.quiet ? nullptr : stdout, stderr, &progress);
+  bool allDone = true;
+  sync_host::Synchronise(connection, device,
+                         {.stateFile = options.state,
+                          .policy = options.policy,
+                          .dateChanged = options.dateChanged && !autoStarted,
+                          .autoStarted = autoStarted,
+                          .removeDuplicates = options.removeDuplicates
+                                                  ? std::function<void()>([&] { RemoveDuplicates(connection, allDone); })
+                                                  : nullptr,
+                          .stopRequested = [&stop] { return stop.Requested(); }},
+                         report);
+  progress.Clear();
+  std::printf("Done: %s.\n", report.Summary().c_str());
+  std::fflush(stdout);
+  if (report.WorkLeftUndone()) {
+    Problem("not everything was synchronised: " + report.Undone() +
+            (report.Counts().unsettled > 0 ? "; --conflicts desktop or device settles a conflict" : "") + ".");
+    allDone = false;
+  }
+  return allDone;
+}
+
+// Keeps synchronising at each change the polling finds (`changed`), until
+// stopped. Without a polling thread the polling is done here.
+int Watch(sync_host::ProviderConnection& connection, const HostOptions& options, const sync_host::StopRequest& stop,
+          HANDLE changed, bool pollerRuns, int exitCode) {
+  const unsigned interval = connection.PollInterval();
+  std::printf("Watching the desktop's contacts for changes every %u ms; Ctrl+C stops.\n", interval);
+  std::fflush(stdout);
+  const HANDLE events[] = {stop.Event(), changed};
+  for (;;) {
+    const DWORD woken = WaitForMultipleObjects(2, events, FALSE, pollerRuns ? INFINITE : interval);
+    if (woken == WAIT_OBJECT_0) break;
+    if (woken == WAIT_TIMEOUT && !connection.FolderChanged()) continue;
+    if (woken != WAIT_OBJECT_0 + 1 && woken != WAIT_TIMEOUT) {
+      throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "WaitForMultipleObjects");
+    }
+    std::printf("The desktop's contacts changed; synchronising.\n");
+    try {
+      exitCode = SynchroniseOnce(connection, options, stop, true) ? kAllDone : kLeftUndone;
+    } catch (const device::StoreError& error) {
+      // The device is busy (DeviceTool at work): the next change tries again.
+      Problem(std::string("not synchronised: ") + error.what());
+      exitCode = kLeftUndone;
+    }
+  }
+  std::printf("Stopped.\n");
+  return exitCode;
+}
+
 int Run(const HostOptions& options) {
   const ComApartment apartment;
   auto provider = sync_host::CreateRegisteredProvider(L"Contact");
-  sync_host::ProviderConnection connection(provider.store);
+  const IReplStorePtr store = options.trace ? sync_host::TracedStore(provider.store, stdout) : provider.store;
+  sync_host::ProviderConnection connection(store, {.remote = options.remote});
   std::printf("Connected to %s (%s).\n", connection.Description().c_str(), connection.ProgId().c_str());
   bool allDone = true;
   if (options.optionsDialog) {
@@ -118,22 +197,37 @@ int Run(const HostOptions& options) {
     }
     allDone &= RunOptionalOperation("an options dialog", connection.ShowOptionsDialog(GetConsoleWindow()));
   }
-  if (options.removeDuplicates) RemoveDuplicates(connection, allDone);
-  if (!options.synchronise) return allDone ? kAllDone : kLeftUndone;
-
-  device::DeviceStore device(options.device, device::DeviceStore::Access::Change);
-  console::ProgressLine progress([](std::string_view text) { std::fwrite(text.data(), 1, text.size(), stderr); },
-                                 console::StandardErrorIsTerminal() && !options.quiet);
-  sync_host::SyncReport report(options.quiet ? nullptr : stdout, stderr, &progress);
-  sync_host::Synchronise(connection, device, {.stateFile = options.state, .policy = options.policy}, report);
-  progress.Clear();
-  std::printf("Done: %s.\n", report.Summary().c_str());
-  if (report.WorkLeftUndone()) {
-    Problem("not everything was synchronised: " + report.Undone() +
-            (report.Counts().unsettled > 0 ? "; --conflicts desktop or device settles a conflict" : "") + ".");
-    allDone = false;
+  if (options.unpair) {
+    connection.ReportTypeStatus(RSC_OBJ_TYPE_DISABLED);
+    std::error_code ignored;
+    const bool forgotten = std::filesystem::remove(options.state, ignored);
+    std::printf("%s\n", forgotten ? "The partnership with the device ended; both sides keep their contacts."
+                                    : "There was no partnership with the device to end.");
   }
-  return allDone ? kAllDone : kLeftUndone;
+  if (!options.synchronise) {
+    if (options.removeDuplicates) RemoveDuplicates(connection, allDone);
+    return allDone ? kAllDone : kLeftUndone;
+  }
+
+  if (options.watch && connection.PollInterval() == 0) {
+    throw sync_host::HostError("the provider does not ask to be polled for changes, so --watch has nothing to watch");
+  }
+  const sync_host::StopRequest stop;
+  const DeviceConnected connected(connection);
+  const HANDLE changed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (changed == nullptr) throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateEvent");
+  const std::unique_ptr<void, decltype(&CloseHandle)> closeChanged(changed, CloseHandle);
+  // Polled from the start, during synchronisations too, as the service
+  // manager does; a store that takes calls from one thread only is polled
+  // by --watch between synchronisations instead.
+  std::unique_ptr<sync_host::ChangePoller> poller;
+  if (connection.PollInterval() != 0 && !connection.SingleThreaded()) {
+    poller = std::make_unique<sync_host::ChangePoller>(connection, connection.PollInterval(), changed);
+  }
+  allDone &= SynchroniseOnce(connection, options, stop, false);
+  const int exitCode = allDone ? kAllDone : kLeftUndone;
+  if (!options.watch || stop.Requested()) return exitCode;
+  return Watch(connection, options, stop, changed, poller != nullptr, exitCode);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -24,6 +25,26 @@ using contact_core::FieldId;
 // 100 changes would cost time in proportion to the square of the folder.
 constexpr std::size_t kChangesPerCheckpoint = 100;
 constexpr std::size_t kPairsPerCheckpointChange = 10;
+
+// ReportStatus's parameter for a failure of the device store.
+constexpr UINT kDeviceFailure = static_cast<UINT>(E_FAIL);
+
+// Reports a status when constructed and another when destroyed, so that a
+// synchronisation that stops early still closes what it opened.
+class StatusBracket {
+ public:
+  StatusBracket(ProviderConnection& provider, UINT begin, UINT end, UINT param = 0)
+      : provider_(provider), end_(end) {
+    provider_.ReportStatus(begin, nullptr, param);
+  }
+  ~StatusBracket() { provider_.ReportStatus(end_); }
+  StatusBracket(const StatusBracket&) = delete;
+  StatusBracket& operator=(const StatusBracket&) = delete;
+
+ private:
+  ProviderConnection& provider_;
+  UINT end_;
+};
 
 DeviceSide SideOf(const device::Entry* entry) {
   return DeviceSideOf(entry ? std::optional(entry->marks) : std::nullopt);
@@ -56,7 +77,14 @@ class Synchronisation {
   void Run();
 
  private:
-  void RestoreState();
+  // Answers whether a new partnership starts.
+  bool RestoreState();
+  void Synchronise(bool folderChanged);
+  void TellDateChanged();
+  bool Interrupted();
+  // A change carried to the device, told to the provider as succeeded or failed.
+  template <class Change>
+  decltype(auto) OnDevice(UINT success, UINT failure, HREPLITEM item, Change&& change);
   void RemoveTemporaries();
   void ReadDesktop();
   void RemoveStrays();
@@ -101,37 +129,101 @@ class Synchronisation {
   // Unpaired device contacts that this run leaves for the next one to pair.
   std::unordered_set<std::uint32_t> heldBack_;
   bool enumerated_ = false;
+  bool interrupted_ = false;
   bool leftSomethingBehind_ = false;
   std::size_t changesSinceCheckpoint_ = 0;
 };
 
 void Synchronisation::Run() {
-  RestoreState();
+  if (RestoreState()) provider_.ReportTypeStatus(RSC_OBJ_TYPE_ENABLED);
+  const std::string type = provider_.TypeDisplayName("contacts");
+  if (!provider_.IsFolderReplicated()) {
+    report_.Note("The provider leaves its " + type + " out of synchronisation; nothing was carried.");
+    return;
+  }
   const bool folderChanged = provider_.FolderChanged();
-  provider_.ReportStatus(RSC_BEGIN_SYNC);
+  UINT flags = settings_.autoStarted ? BSF_AUTO_SYNC : 0;
+  if (provider_.Remote()) {
+    flags |= BSF_REMOTE_SYNC;
+    provider_.ReportStatus(RSC_REMOTE_SYNC, nullptr, TRUE);
+  }
+  provider_.BeginSync(flags);
   struct EndSync {
     ProviderConnection& provider;
-    ~EndSync() { provider.ReportStatus(RSC_END_SYNC); }
+    ~EndSync() {
+      provider.ReportStatus(RSC_END_SYNC);
+      if (provider.Remote()) provider.ReportStatus(RSC_REMOTE_SYNC, nullptr, FALSE);
+    }
   } endSync{provider_};
+  const StatusBracket object(provider_, RSC_BEGIN_SYNC_OBJ, RSC_END_SYNC_OBJ);
+  report_.Note("Synchronising " + type + ".");
+  Synchronise(folderChanged);
+  Checkpoint(true);
+  if (settings_.removeDuplicates && !interrupted_) settings_.removeDuplicates();
+}
 
+void Synchronisation::Synchronise(bool folderChanged) {
+  if (settings_.dateChanged) TellDateChanged();
   RemoveTemporaries();
-  for (auto& entry : device_.Entries()) deviceEntries_.emplace(entry.objectId, std::move(entry));
+  try {
+    for (auto& entry : device_.Entries()) deviceEntries_.emplace(entry.objectId, std::move(entry));
+  } catch (...) {
+    provider_.ReportStatus(RSC_READ_OBJ_FAILED, nullptr, kDeviceFailure);
+    throw;
+  }
   if (folderChanged || !pending_.empty()) ReadDesktop();
   report_.Note(std::string(folderChanged ? "The desktop's contacts changed" : "The desktop's contacts did not change") +
                "; " + std::to_string(deviceEntries_.size()) + (deviceEntries_.size() == 1 ? " contact" : " contacts") +
                " on the device.");
-  RemoveStrays();
-  for (std::size_t i = 0, paired = pairings_.size(); i < paired; ++i) Reconcile(pairings_[i]);
-  TakeNewDesktopContacts();
-  TakeNewDeviceContacts();
-  Checkpoint(true);
+  {
+    const StatusBracket batch(provider_, RSC_BEGIN_BATCH_WRITE, RSC_END_BATCH_WRITE);
+    RemoveStrays();
+    for (std::size_t i = 0, paired = pairings_.size(); i < paired && !Interrupted(); ++i) Reconcile(pairings_[i]);
+    TakeNewDesktopContacts();
+    TakeNewDeviceContacts();
+  }
 }
 
-void Synchronisation::RestoreState() {
+void Synchronisation::TellDateChanged() {
+  // Once for the change of the clock, then for every object the host keeps,
+  // so that a provider whose choice of objects depends on the date chooses
+  // anew before it is asked.
+  provider_.ReportStatus(RSC_TIME_CHANGED);
+  for (const Pairing& pairing : pairings_) provider_.ReportStatus(RSC_DATE_CHANGED, pairing.kept.Item());
+}
+
+bool Synchronisation::Interrupted() {
+  if (interrupted_) return true;
+  if (!settings_.stopRequested || !settings_.stopRequested()) return false;
+  interrupted_ = true;
+  leftSomethingBehind_ = true;
+  provider_.ReportStatus(RSC_INTERRUPT);
+  report_.Note("Stopped before the end; the next synchronisation takes what is left.");
+  return true;
+}
+
+template <class Change>
+decltype(auto) Synchronisation::OnDevice(UINT success, UINT failure, HREPLITEM item, Change&& change) {
+  try {
+    if constexpr (std::is_void_v<std::invoke_result_t<Change&>>) {
+      change();
+      provider_.ReportStatus(success, item);
+    } else {
+      auto result = change();
+      provider_.ReportStatus(success, item);
+      return result;
+    }
+  } catch (...) {
+    provider_.ReportStatus(failure, item, kDeviceFailure);
+    throw;
+  }
+}
+
+bool Synchronisation::RestoreState() {
   const auto saved = LoadHostState(settings_.stateFile);
   if (!saved) {
     provider_.OpenFolder({});
-    return;
+    return true;
   }
   if (!provider_.IsThisStore(saved->storeId)) {
     throw HostError("the host state " + console_text::PathUtf8(settings_.stateFile) +
@@ -147,7 +239,7 @@ void Synchronisation::RestoreState() {
                  "with the desktop's by content.");
     trustEntryIds_ = false;
     provider_.OpenFolder({});
-    return;
+    return true;
   }
   keptFolder_ = saved->folder;
   provider_.OpenFolder(saved->folder.empty() ? ProviderHandle{} : provider_.FromBytes(saved->folder));
@@ -160,6 +252,7 @@ void Synchronisation::RestoreState() {
                    " was refused by the provider; the contact is paired anew.");
     }
   }
+  return false;
 }
 
 void Synchronisation::RemoveTemporaries() {
@@ -187,7 +280,12 @@ void Synchronisation::ReadDesktop() {
     return provider_.CompareItems(pairings_[a].kept.Item(), pairings_[b].kept.Item()) < 0;
   };
   std::sort(byItem.begin(), byItem.end(), before);
-  for (ProviderHandle& item : provider_.EnumerateItems()) {
+  std::vector<ProviderHandle> enumerated;
+  {
+    const StatusBracket check(provider_, RSC_BEGIN_CHECK, RSC_END_CHECK);
+    enumerated = provider_.EnumerateItems();
+  }
+  for (ProviderHandle& item : enumerated) {
     const auto found = std::lower_bound(byItem.begin(), byItem.end(), item.Item(), [&](std::size_t index, HREPLITEM key) {
       return provider_.CompareItems(pairings_[index].kept.Item(), key) < 0;
     });
@@ -309,7 +407,7 @@ void Synchronisation::Apply(Pairing& pairing, device::Entry* entry, Action actio
       report_.DeletedOnDesktop(entry->record);
       break;
     case Action::DeleteOnDevice:
-      device_.Remove(entry->objectId);
+      OnDevice(RSC_DELETE_OBJ_SUCCESS, RSC_DELETE_OBJ_FAILED, DesktopItem(pairing), [&] { device_.Remove(entry->objectId); });
       Forget(pairing);
       report_.DeletedOnDevice(entry->record);
       break;
@@ -336,12 +434,14 @@ void Synchronisation::SendToDevice(Pairing& pairing, device::Entry* entry) {
     return;
   }
   if (device_.HandedOut(pairing.objectId)) {
-    device_.Put(pairing.objectId, *record, {});
+    OnDevice(RSC_WRITE_OBJ_SUCCESS, RSC_WRITE_OBJ_FAILED, DesktopItem(pairing),
+             [&] { device_.Put(pairing.objectId, *record, {}); });
   } else {
     // A kept pairing with an object id this device never gave out: the
     // device went back to an older store. The contact goes to it under a
     // new id.
-    const std::uint32_t objectId = device_.Add(*record, {});
+    const std::uint32_t objectId = OnDevice(RSC_WRITE_OBJ_SUCCESS, RSC_WRITE_OBJ_FAILED, DesktopItem(pairing),
+                                            [&] { return device_.Add(*record, {}); });
     const std::size_t index = pairingOf_.at(pairing.objectId);
     pairingOf_.erase(pairing.objectId);
     pairing.objectId = objectId;
@@ -349,7 +449,8 @@ void Synchronisation::SendToDevice(Pairing& pairing, device::Entry* entry) {
     Checkpoint();
   }
   pairing.digest = ContentDigest(*record);
-  if (pairing.current) provider_.Update(pairing.kept.Item(), pairing.current.Item());
+  // The kept handle becomes the enumerated one, whose version was carried.
+  if (pairing.current) provider_.Copy(pairing.current.Item(), pairing.kept.Item());
   report_.Sent(*record);
 }
 
@@ -359,6 +460,9 @@ void Synchronisation::ReceiveFromDevice(Pairing& pairing, device::Entry& entry) 
     GoneFromDesktop(pairing, &entry);
     return;
   }
+  // The kept handle learns the version now on the desktop from the desktop
+  // itself, so the write is not taken for a desktop change next time.
+  provider_.Update(pairing.kept.Item(), nullptr);
   pairing.digest = ContentDigest(entry.record);
   ClearMarks(entry);
   report_.Received(entry.record);
@@ -378,7 +482,7 @@ void Synchronisation::ResolveConflict(Pairing& pairing, device::Entry& entry) {
   // says so before and after, so no such contact outlives a stopped host.
   pending_.push_back(ContentDigest(entry.record));
   Checkpoint();
-  temporaries_.push_back(provider_.WriteNewPacket(entry.record));
+  temporaries_.push_back(provider_.WriteNewPacket(entry.record, RSF_CONFLICT_OBJECT));
   pending_.pop_back();
   Checkpoint();
   const ConflictDescription description = provider_.DescribeConflict(DesktopItem(pairing), temporaries_.back().Item());
@@ -389,7 +493,7 @@ void Synchronisation::ResolveConflict(Pairing& pairing, device::Entry& entry) {
   bool same = description.verdict == ConflictDescription::Verdict::Equal;
   if (description.verdict == ConflictDescription::Verdict::NotDescribed) {
     // The provider cannot compare the versions; the records can.
-    desktopRecord = provider_.ReadPacket(DesktopItem(pairing));
+    desktopRecord = provider_.ReadPacket(DesktopItem(pairing), RSF_CONFLICT_OBJECT);
     if (!desktopRecord) {
       GoneFromDesktop(pairing, &entry);
       return;
@@ -414,22 +518,24 @@ void Synchronisation::ResolveConflict(Pairing& pairing, device::Entry& entry) {
       report_.ConflictLeft(entry.record, text);
       return;
     case ConflictPolicy::DesktopWins: {
-      if (!desktopRecord) desktopRecord = provider_.ReadPacket(DesktopItem(pairing));
+      if (!desktopRecord) desktopRecord = provider_.ReadPacket(DesktopItem(pairing), RSF_CONFLICT_OBJECT);
       if (!desktopRecord) {
         GoneFromDesktop(pairing, &entry);
         return;
       }
-      device_.Put(entry.objectId, *desktopRecord, {});
+      OnDevice(RSC_WRITE_OBJ_SUCCESS, RSC_WRITE_OBJ_FAILED, DesktopItem(pairing),
+               [&] { device_.Put(entry.objectId, *desktopRecord, {}); });
       pairing.digest = ContentDigest(*desktopRecord);
-      if (pairing.current) provider_.Update(pairing.kept.Item(), pairing.current.Item());
+      if (pairing.current) provider_.Copy(pairing.current.Item(), pairing.kept.Item());
       report_.Conflict(entry.record, text, "the desktop's version kept");
       return;
     }
     case ConflictPolicy::DeviceWins:
-      if (!provider_.WritePacket(pairing.kept.Item(), entry.record)) {
+      if (!provider_.WritePacket(pairing.kept.Item(), entry.record, RSF_CONFLICT_OBJECT)) {
         GoneFromDesktop(pairing, &entry);
         return;
       }
+      provider_.Update(pairing.kept.Item(), nullptr);
       pairing.digest = ContentDigest(entry.record);
       ClearMarks(entry);
       report_.Conflict(entry.record, text, "the device's version kept");
@@ -455,6 +561,7 @@ void Synchronisation::TakeNewDesktopContacts() {
   int unselected = 0;
   for (NewDesktopItem& item : newDesktopItems_) {
     if (item.taken) continue;
+    if (Interrupted()) break;
     try {
       if (!provider_.IsReplicated(item.handle.Item())) {
         ++unselected;
@@ -476,7 +583,9 @@ void Synchronisation::TakeNewDesktopContacts() {
       if (match) {
         PairWithDevice(item, deviceEntries_.at(*match));
       } else {
-        PairUp(device_.Add(*record, {}), std::move(item.handle), ContentDigest(*record));
+        const std::uint32_t objectId = OnDevice(RSC_WRITE_OBJ_SUCCESS, RSC_WRITE_OBJ_FAILED, item.handle.Item(),
+                                                [&] { return device_.Add(*record, {}); });
+        PairUp(objectId, std::move(item.handle), ContentDigest(*record));
         report_.Sent(*record);
       }
       Changed();
@@ -522,6 +631,7 @@ void Synchronisation::PairWithDevice(NewDesktopItem& item, device::Entry& entry)
 void Synchronisation::TakeNewDeviceContacts() {
   for (const device::Entry& listed : device_.Entries()) {
     if (pairingOf_.contains(listed.objectId) || heldBack_.contains(listed.objectId)) continue;
+    if (Interrupted()) break;
     device::Entry& entry = deviceEntries_.at(listed.objectId);
     try {
       if (entry.marks.deleted) {

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 
 #include "conflict_policy.h"
 #include "device_store.h"
@@ -26,6 +27,18 @@ namespace sync_host {
 struct SyncSettings {
   std::filesystem::path stateFile;
   ConflictPolicy policy = ConflictPolicy::Skip;
+  // The system date changed since the last synchronisation: every kept
+  // object is told so (RSC_DATE_CHANGED) before it is looked at.
+  bool dateChanged = false;
+  // Started because polling found the desktop changed (BSF_AUTO_SYNC).
+  bool autoStarted = false;
+  // Called at the end, once everything is carried and saved, to remove
+  // duplicate contacts from the desktop; the next synchronisation carries
+  // the removals to the device.
+  std::function<void()> removeDuplicates = nullptr;
+  // Asked between contacts: true stops the synchronisation after the contact
+  // at hand (RSC_INTERRUPT); what is left is taken next time.
+  std::function<bool()> stopRequested = nullptr;
 };
 
 // Runs on a connection whose folder is not open yet. Throws HostError when
