@@ -118,6 +118,13 @@ STDMETHODIMP CStore::IsFolderChanged(HREPLFLD hFolder, BOOL* pfChanged) {
   if (folder == nullptr) return HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE);
   return GuardedCall([&] {
     const StoreLock lock(m_hMutex);
+    // A synchronisation may have begun while this call waited for the lock
+    // (the service manager polls from a thread of its own): the folder
+    // refresh replaces the item collection that its enumeration walks.
+    if (!m_EndSync) {
+      Trace("m_EndSync = false");
+      return;
+    }
     RefreshFolder();
     const std::scoped_lock view(m_FolderMutex);
     if (folder->m_ItemCount != m_Folder.m_ItemCount) {

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "store_fixture.h"
 
@@ -122,6 +124,116 @@ TEST_F(SessionTest, EachStatusCodeTracesItsName) {
   }
   EXPECT_EQ(store_->ReportStatus(nullptr, nullptr, 0xFFFFFFFF, 0), S_OK);
   EXPECT_EQ(traces.Take(), std::vector<std::string>{"CStore::ReportStatus default"});
+}
+
+// The published codes with the arguments the service manager passes with
+// them: an item for the per-object codes, the type's name in place of the
+// folder for the type codes, an HRESULT or a flag as the parameter; then
+// codes the reference does not name. None fails, and none but the three the
+// store acts on (begin, end, release) changes what the store does.
+TEST_F(SessionTest, EveryStatusCodeIsAnsweredAndUnknownOnesChangeNothing) {
+  const auto ids = Seed({ContactWith({{L"LastName", L"Berg"}}), ContactWith({{L"LastName", L"Lind"}})});
+  ReadFolder();
+  const HREPLITEM item = ItemFor(ids[0]);
+  ASSERT_EQ(store_->FindItemClose(Folder()), S_OK);
+  char type_name[] = "Contact";
+  const auto type_folder = reinterpret_cast<HREPLFLD>(type_name);
+  const UINT failure = static_cast<UINT>(E_FAIL);
+  const struct {
+    UINT code;
+    HREPLFLD folder;
+    HREPLITEM item;
+    UINT param;
+  } reports[] = {
+      {RSC_CONNECTION_CHG, nullptr, nullptr, TRUE}, {RSC_OBJ_TYPE_ENABLED, type_folder, nullptr, 0},
+      {RSC_REMOTE_SYNC, Folder(), nullptr, TRUE},   {RSC_BEGIN_SYNC, Folder(), nullptr, BSF_AUTO_SYNC | BSF_REMOTE_SYNC},
+      {RSC_BEGIN_SYNC_OBJ, Folder(), nullptr, 0},    {RSC_TIME_CHANGED, Folder(), nullptr, 0},
+      {RSC_DATE_CHANGED, Folder(), item, 0},         {RSC_BEGIN_CHECK, Folder(), nullptr, 0},
+      {RSC_END_CHECK, Folder(), nullptr, 0},         {RSC_BEGIN_BATCH_WRITE, Folder(), nullptr, 0},
+      {RSC_WRITE_OBJ_SUCCESS, Folder(), item, 0},    {RSC_WRITE_OBJ_FAILED, Folder(), item, failure},
+      {RSC_DELETE_OBJ_SUCCESS, Folder(), item, 0},   {RSC_DELETE_OBJ_FAILED, Folder(), item, failure},
+      {RSC_READ_OBJ_FAILED, Folder(), nullptr, failure}, {RSC_END_BATCH_WRITE, Folder(), nullptr, 0},
+      {RSC_INTERRUPT, Folder(), nullptr, 0},         {0, Folder(), item, failure},
+      {22, nullptr, nullptr, 0},                     {0x7FFFFFFF, Folder(), item, 1},
+      {0xFFFFFFFF, nullptr, nullptr, 0xFFFFFFFF},
+  };
+  for (const auto& report : reports) {
+    EXPECT_EQ(store_->ReportStatus(report.folder, report.item, report.code, report.param), S_OK) << report.code;
+    // Still synchronising: the folder is not looked at, and the lock is free.
+    outlook_standin::StoreItem(ContactWith({{L"LastName", L"Added meanwhile"}}));
+    BOOL changed = TRUE;
+    EXPECT_EQ(store_->IsFolderChanged(Folder(), &changed), S_OK) << report.code;
+    EXPECT_EQ(changed, report.code == RSC_CONNECTION_CHG || report.code == RSC_OBJ_TYPE_ENABLED ||
+                           report.code == RSC_REMOTE_SYNC)
+        << report.code;
+    if (changed) {
+      ASSERT_EQ(store_->FindItemClose(Folder()), S_OK);
+    }
+    EXPECT_TRUE(AnotherThreadGetsTheLockAtOnce()) << report.code;
+  }
+  ASSERT_EQ(store_->ReportStatus(Folder(), nullptr, RSC_END_SYNC_OBJ, 0), S_OK);
+  for (const UINT unknown : {0u, 22u, 0xFFFFFFFFu}) {
+    ASSERT_EQ(store_->ReportStatus(Folder(), nullptr, unknown, 0), S_OK);
+    BOOL changed = TRUE;
+    EXPECT_EQ(store_->IsFolderChanged(Folder(), &changed), S_OK);
+    EXPECT_FALSE(changed) << "an unknown code ended the synchronisation: " << unknown;
+  }
+  ASSERT_EQ(store_->ReportStatus(Folder(), nullptr, RSC_END_SYNC, 0), S_OK);
+  BOOL changed = FALSE;
+  EXPECT_EQ(store_->IsFolderChanged(Folder(), &changed), S_OK);
+  EXPECT_TRUE(changed) << "after the end, the contacts added meanwhile are seen";
+  ASSERT_EQ(store_->FindItemClose(Folder()), S_OK);
+  for (const UINT unknown : {0u, 22u, 0xFFFFFFFFu}) {
+    ASSERT_EQ(store_->ReportStatus(Folder(), nullptr, unknown, 0), S_OK);
+    outlook_standin::StoreItem(ContactWith({{L"LastName", L"After"}}));
+    EXPECT_EQ(store_->IsFolderChanged(Folder(), &changed), S_OK);
+    EXPECT_TRUE(changed) << "an unknown code began a synchronisation: " << unknown;
+    ASSERT_EQ(store_->FindItemClose(Folder()), S_OK);
+  }
+  EXPECT_EQ(EnumerateAll().size(), 2u + std::size(reports) + 3u) << "the enumeration still yields every contact";
+}
+
+// The service manager polls IsFolderChanged from a thread of its own. A poll
+// that was waiting for the store lock when a synchronisation began must not
+// read the folder then: that replaces the item collection the
+// synchronisation's enumeration walks.
+TEST_F(SessionTest, APollThatWaitedForTheLockLeavesABegunSynchronisationAlone) {
+  Seed({ContactWith({{L"LastName", L"Berg"}})});
+  ReadFolder();
+  ASSERT_EQ(store_->FindItemClose(Folder()), S_OK);
+  outlook_standin::StoreItem(ContactWith({{L"LastName", L"Lind"}}));
+  TraceRecorder traces;
+  BOOL changed = TRUE;
+  HRESULT answer = E_FAIL;
+  const HANDLE answered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread poll;
+  {
+    const LockHeldElsewhere held;
+    poll = std::thread([&] {
+      CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+      answer = store_->IsFolderChanged(Folder(), &changed);
+      CoUninitialize();
+      SetEvent(answered);
+    });
+    // Once the poll has begun it is past its first look at the flag, or
+    // about to be; either way it must answer that nothing is looked at.
+    std::vector<std::string> seen;
+    while (std::find(seen.begin(), seen.end(), "CStore::IsFolderChanged") == seen.end()) {
+      for (auto& text : traces.Take()) seen.push_back(std::move(text));
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(store_->ReportStatus(Folder(), nullptr, RSC_BEGIN_SYNC, 0), S_OK);
+  }
+  // Calls into the stand-in from the poll's apartment need this one's messages.
+  HANDLE waited[] = {answered};
+  DWORD index = 0;
+  CoWaitForMultipleHandles(0, INFINITE, 1, waited, &index);
+  poll.join();
+  CloseHandle(answered);
+  EXPECT_EQ(answer, S_OK);
+  EXPECT_FALSE(changed) << "the poll read the folder during the synchronisation";
+  ASSERT_EQ(store_->ReportStatus(Folder(), nullptr, RSC_END_SYNC, 0), S_OK);
 }
 
 TEST_F(SessionTest, ReleaseClosesTheLockUntilTheNextInitialize) {
