@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "console_text.h"
+
 namespace quillmere {
 
 namespace {
@@ -23,28 +25,27 @@ HANDLE OutputHandle(DWORD standard_handle) {
   return ParentConsoleOutput();
 }
 
-std::string Utf8(std::wstring_view text) {
-  const int length = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), bytes, nullptr, nullptr);
-  return utf8;
-}
-
 }  // namespace
 
-void WriteLine(DWORD standard_handle, std::wstring_view line) {
+void Write(DWORD standard_handle, std::wstring_view text) {
   const HANDLE output = OutputHandle(standard_handle);
   if (output == INVALID_HANDLE_VALUE) return;
-  const std::wstring text = std::wstring(line) + L"\r\n";
   DWORD mode = 0;
   DWORD written = 0;
   if (GetConsoleMode(output, &mode)) {
     WriteConsoleW(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     return;
   }
-  const std::string utf8 = Utf8(text);
+  const std::string utf8 = console_text::Utf8(text);
   WriteFile(output, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+void WriteLine(DWORD standard_handle, std::wstring_view line) { Write(standard_handle, std::wstring(line) + L"\r\n"); }
+
+bool IsConsole(DWORD standard_handle) {
+  const HANDLE output = OutputHandle(standard_handle);
+  DWORD mode = 0;
+  return output != INVALID_HANDLE_VALUE && GetConsoleMode(output, &mode) != FALSE;
 }
 
 }  // namespace quillmere

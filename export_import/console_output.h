@@ -14,5 +14,9 @@ namespace quillmere {
 // standard error (STD_ERROR_HANDLE): as UTF-16 to a console, as UTF-8 to a
 // file or pipe. Writes nothing when there is nowhere to write.
 void WriteLine(DWORD standard_handle, std::wstring_view line);
+// The same without the line break, for a progress line.
+void Write(DWORD standard_handle, std::wstring_view text);
+// Whether that output reaches a console, where a person watches it.
+bool IsConsole(DWORD standard_handle);
 
 }  // namespace quillmere

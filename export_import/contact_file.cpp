@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <limits>
+#include <string>
 
 namespace quillmere::contact_file {
 
@@ -80,6 +81,32 @@ bool ReadNextRecord(FileAccess& file, ContactRecord& record) {
   if (file.Read(bytes) != bytes.size()) return false;
   record = contact_core::FromBytes(bytes);
   return true;
+}
+
+std::string DescribeProblem(FileAccess& file, bool for_import) {
+  const auto size = file.Size();
+  if (!size) return "its size cannot be read";
+  if (*size == 0 && !for_import) return {};
+  if (*size < kHeaderSize) {
+    return *size == 0 ? std::string("it is empty, without even a contact file's 8-byte header")
+                      : "it is " + std::to_string(*size) + " bytes long, shorter than a contact file's 8-byte header";
+  }
+  const auto header = ReadHeader(file);
+  if (!header) return "its header cannot be read";
+  if (header->totalLength < 0 || static_cast<std::uint64_t>(header->totalLength) != *size) {
+    return "its header gives a length of " + std::to_string(header->totalLength) + " bytes, but the file is " +
+           std::to_string(*size) + " bytes long (not a contact file, or one cut short)";
+  }
+  const std::uint64_t held = (*size - kHeaderSize) / kRecordSize;
+  if (header->recordCount < 0 || static_cast<std::uint64_t>(header->recordCount) != held) {
+    return "its header counts " + std::to_string(header->recordCount) + " records, but its length holds " +
+           std::to_string(held);
+  }
+  if (!for_import && !FitsAnotherRecord(*header)) {
+    return "it holds " + std::to_string(header->recordCount) +
+           " records, and one more would take it past 2 GB, the most a contact file can hold";
+  }
+  return {};
 }
 
 std::optional<AppendPlace> PrepareAppend(FileAccess& file) {

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "contact_record.h"
 #include "file_access.h"
@@ -44,6 +45,11 @@ std::optional<Header> ReadValidHeader(FileAccess& file);
 // Reads the record at the file position into `record`; false when fewer than
 // 3840 bytes arrive.
 bool ReadNextRecord(FileAccess& file, contact_core::ContactRecord& record);
+
+// Why `file` cannot be imported (`for_import`) or appended to, in words for
+// a person: "its header gives a length of 100 bytes, but the file is 3848
+// bytes long" and the like; empty when it can. Reads only.
+std::string DescribeProblem(FileAccess& file, bool for_import);
 
 // Where the next record of a file goes, found before anything is written.
 struct AppendPlace {

@@ -9,6 +9,7 @@
 
 #include "file_access.h"
 #include "quillmere_session.h"
+#include "transfer_outcome.h"
 
 namespace quillmere {
 
@@ -16,18 +17,22 @@ namespace quillmere {
 using ContactChooser = std::function<bool(std::wstring_view entry_id)>;
 
 // Walks Outlook's contacts in folder order and appends each chosen one to
-// `file`. True when Outlook could be reached and every chosen contact was
-// written (none chosen counts); false at the first contact that could not be
+// `file`. Succeeds when Outlook could be reached and every chosen contact was
+// written (none chosen counts); stops at the first contact that could not be
 // read or appended, or when Outlook fails during the walk. Records written
-// before a failure stay, and the file stays valid.
-bool ExportContacts(QuillmereSession& session, FileAccess& file, const ContactChooser& chosen);
+// before a failure stay, and the file stays valid. `progress` hears of every
+// contact walked, of the number of items in the folder.
+ExportOutcome ExportContacts(QuillmereSession& session, FileAccess& file, const ContactChooser& chosen,
+                             const ProgressReport& progress = {});
 
-// Opens (or creates) the file at `path` and exports to it; false also when
+// Opens (or creates) the file at `path` and exports to it; fails also when
 // the file can be neither opened nor created.
-bool ExportContactsToFile(QuillmereSession& session, const std::wstring& path, const ContactChooser& chosen);
-// Opens the file at `path` for reading and imports it; false also when it
+ExportOutcome ExportContactsToFile(QuillmereSession& session, const std::wstring& path, const ContactChooser& chosen,
+                                   const ProgressReport& progress = {});
+// Opens the file at `path` for reading and imports it; fails also when it
 // cannot be opened.
-bool ImportContactsFromFile(QuillmereSession& session, const std::wstring& path);
+ImportOutcome ImportContactsFromFile(QuillmereSession& session, const std::wstring& path,
+                                     const ProgressReport& progress = {});
 
 // "Exported contacts to" and the path, or "Failed to export contacts.", in
 // the current language.

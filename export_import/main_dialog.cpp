@@ -169,8 +169,8 @@ void MainDialog::OnExport() {
   // Whether the folder existed or could be made shows when the file is opened.
   CreateDirectoryW(picker.DriveFolder().c_str(), nullptr);
   exportPath = picker.ResultPath();
-  const bool exported =
-      ExportContactsToFile(session, exportPath, [this](std::wstring_view entry_id) { return IsContactChosen(entry_id); });
+  const bool exported = static_cast<bool>(
+      ExportContactsToFile(session, exportPath, [this](std::wstring_view entry_id) { return IsContactChosen(entry_id); }));
   ShowResult(ExportResultText(exported, exportPath));
 }
 
@@ -178,7 +178,7 @@ void MainDialog::OnImport() {
   ImportPickerDialog picker;
   if (picker.RunModal(Window()) != IDOK) return;
   importPath = picker.ResultPath();
-  ShowResult(ImportResultText(ImportContactsFromFile(session, importPath)));
+  ShowResult(ImportResultText(static_cast<bool>(ImportContactsFromFile(session, importPath))));
   if (selectedOnly) FillContactList();
 }
 

@@ -7,42 +7,65 @@ namespace quillmere {
 
 using contact_core::ContactRecord;
 
-bool QuillmereSession::OpenFreshContacts() {
+bool QuillmereSession::OpenFreshContacts(long* items) {
   CloseItems();
-  OpenContacts();
+  const long count = OpenContacts();
+  if (items != nullptr) *items = count;
   return HasOpenCollection();
 }
 
-bool QuillmereSession::AppendContactToFile(FileAccess& file, std::optional<contact_file::AppendPlace>& place,
-                                           IDispatchPtr contact, const _bstr_t& entry_id) {
-  if (!contact || !place) return false;
+QuillmereSession::Appended QuillmereSession::AppendContactToFile(FileAccess& file,
+                                                                std::optional<contact_file::AppendPlace>& place,
+                                                                IDispatchPtr contact, const _bstr_t& entry_id,
+                                                                HRESULT& outlook_error) {
+  if (!contact || !place) return Appended::NoPlace;
   ContactRecord record;
   try {
     contact_core::ReadContactOrRaise(contact, entry_id, record);
-  } catch (const _com_error&) {
-    return false;
+  } catch (const _com_error& error) {
+    outlook_error = error.Error();
+    return Appended::ContactNotRead;
   }
-  if (!contact_file::CommitAppend(file, *place, record)) return false;
+  if (!contact_file::CommitAppend(file, *place, record)) return Appended::NotWritten;
   place = contact_file::PlaceAfter(*place);
-  return true;
+  return Appended::Yes;
 }
 
-bool QuillmereSession::ImportContactFile(FileAccess& file) {
+ImportOutcome QuillmereSession::ImportContactFile(FileAccess& file, const ProgressReport& progress) {
+  using Stop = ImportOutcome::Stop;
+  ImportOutcome outcome;
   const auto header = contact_file::ReadValidHeader(file);
-  if (!header) return false;
+  if (!header) {
+    outcome.stop = Stop::FileNotValid;
+    outcome.fileProblem = contact_file::DescribeProblem(file, true);
+    return outcome;
+  }
+  outcome.recordsInFile = static_cast<std::size_t>(header->recordCount);
   try {
-    OpenFreshContacts();
+    if (!OpenFreshContacts() && header->recordCount > 0) {
+      outcome.stop = Stop::OutlookUnreachable;
+      return outcome;
+    }
     for (std::int32_t index = 0; index < header->recordCount; ++index) {
       ContactRecord record;
-      if (!contact_file::ReadNextRecord(file, record)) return false;
+      if (!contact_file::ReadNextRecord(file, record)) {
+        outcome.stop = Stop::RecordNotRead;
+        return outcome;
+      }
       IDispatchPtr contact = AddContact();
-      if (!contact) return false;
+      if (!contact) {
+        outcome.stop = Stop::ContactNotCreated;
+        return outcome;
+      }
       contact_core::WriteContact(&record, contact);
+      ++outcome.contactsCreated;
+      if (progress) progress(outcome.contactsCreated, outcome.recordsInFile);
     }
-  } catch (const _com_error&) {
-    return false;
+  } catch (const _com_error& error) {
+    outcome.stop = Stop::ContactNotCreated;
+    outcome.error = error.Error();
   }
-  return true;
+  return outcome;
 }
 
 }  // namespace quillmere

@@ -37,18 +37,26 @@ std::unique_ptr<Win32File> Win32File::CreateNew(const std::wstring& path) {
   return Open(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW);
 }
 
-bool Win32File::Flush() { return FlushFileBuffers(handle_) != FALSE; }
+bool Win32File::Failed() {
+  lastError_ = HRESULT_FROM_WIN32(GetLastError());
+  return false;
+}
+
+bool Win32File::Flush() { return FlushFileBuffers(handle_) != FALSE || Failed(); }
 
 Win32File::~Win32File() { CloseHandle(handle_); }
 
 std::optional<std::uint64_t> Win32File::Size() {
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(handle_, &size)) return std::nullopt;
+  if (!GetFileSizeEx(handle_, &size)) {
+    Failed();
+    return std::nullopt;
+  }
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 bool Win32File::Seek(std::uint64_t offset) {
-  return SetFilePointerEx(handle_, AsLargeInteger(offset), nullptr, FILE_BEGIN) != FALSE;
+  return SetFilePointerEx(handle_, AsLargeInteger(offset), nullptr, FILE_BEGIN) != FALSE || Failed();
 }
 
 std::size_t Win32File::Read(std::span<std::byte> buffer) {
@@ -67,14 +75,15 @@ bool Win32File::Write(std::span<const std::byte> bytes) {
   while (written < bytes.size()) {
     const auto wanted = static_cast<DWORD>(std::min(bytes.size() - written, kLargestTransfer));
     DWORD done = 0;
-    if (!WriteFile(handle_, bytes.data() + written, wanted, &done, nullptr) || done == 0) return false;
+    if (!WriteFile(handle_, bytes.data() + written, wanted, &done, nullptr)) return Failed();
+    if (done == 0) return false;
     written += done;
   }
   return true;
 }
 
 bool Win32File::Truncate(std::uint64_t size) {
-  return Seek(size) && SetEndOfFile(handle_) != FALSE;
+  return Seek(size) && (SetEndOfFile(handle_) != FALSE || Failed());
 }
 
 }  // namespace quillmere

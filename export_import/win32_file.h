@@ -34,12 +34,17 @@ class Win32File final : public FileAccess {
 
   // Puts what was written on the disk.
   bool Flush();
+  // The system's error of the last operation that failed, as an HRESULT.
+  HRESULT LastError() const { return lastError_; }
 
  private:
   explicit Win32File(HANDLE handle) : handle_(handle) {}
   static std::unique_ptr<Win32File> Open(const std::wstring& path, DWORD access, DWORD disposition);
 
+  bool Failed();
+
   HANDLE handle_;
+  HRESULT lastError_ = S_OK;
 };
 
 }  // namespace quillmere

@@ -1,5 +1,5 @@
-// Text for the console programs of the stand-ins: UTF-8 from Windows' UTF-16,
-// and the system's own words for an error code.
+// Text for the console programs: UTF-8 from Windows' UTF-16, and the
+// system's own words for an error code.
 #pragma once
 
 #include <windows.h>
