@@ -43,9 +43,9 @@ std::uint32_t NewIdentity() {
 }  // namespace
 
 DeviceStore::DeviceStore(const std::filesystem::path& file, Access access) : file_(file), access_(access) {
-  const bool change = access == Access::Change;
+  const bool change = access != Access::Read;
   handle_ = CreateFileW(file.c_str(), change ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ,
-                        nullptr, change ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                        nullptr, access == Access::Change ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_SHARING_VIOLATION) throw StoreError("the device store " + PathUtf8(file) + " is in use by another program");
@@ -76,7 +76,7 @@ DeviceStore::DeviceStore(const std::filesystem::path& file, Access access) : fil
 }
 
 DeviceStore::~DeviceStore() {
-  if (access_ == Access::Change) FlushFileBuffers(handle_);
+  if (access_ != Access::Read) FlushFileBuffers(handle_);
   CloseHandle(handle_);
 }
 
@@ -185,7 +185,7 @@ void DeviceStore::WriteAt(std::size_t offset, std::span<const std::byte> bytes) 
 }
 
 void DeviceStore::RequireChange() const {
-  if (access_ != Access::Change) throw std::logic_error("the device store was opened for reading only");
+  if (access_ == Access::Read) throw std::logic_error("the device store was opened for reading only");
 }
 
 }  // namespace device

@@ -33,7 +33,8 @@ class DeviceStore {
  public:
   enum class Access {
     Read,    // others may read too, nobody may write meanwhile
-    Change,  // creates a missing store; others may read, nobody else may write
+    Change,          // creates a missing store; others may read, nobody else may write
+    ChangeExisting,  // as Change, but a missing store is an error and is not created
   };
 
   DeviceStore(const std::filesystem::path& file, Access access);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -35,7 +36,12 @@ constexpr char kUsage[] =
     "BusinessTelephoneNumber, ...). An empty value clears a field.\n"
     "\n"
     "Added, edited and deleted contacts are marked \"changed\" or \"deleted\" until\n"
-    "the next synchronisation takes them to the desktop.\n";
+    "the next synchronisation takes them to the desktop. Only add creates a\n"
+    "missing store; the other commands refuse one that is not there.\n"
+    "\n"
+    "DeviceTool --help (or /?) prints this text and does nothing else.\n"
+    "Exit status: 0 done, 1 failed (the reason is on standard error; the store is\n"
+    "left as it was), 2 for a command line it cannot understand.\n";
 
 class UsageError : public std::runtime_error {
  public:
@@ -73,18 +79,28 @@ device::Entry LiveEntry(const device::DeviceStore& store, std::uint32_t id) {
 void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 int Run(const std::vector<std::wstring_view>& args) {
-  if (args.size() == 1 && (args[0] == L"--help" || args[0] == L"/?")) {
+  if (std::ranges::any_of(args, [](std::wstring_view arg) { return arg == L"--help" || arg == L"/?"; })) {
     Print(kUsage);
     return 0;
   }
+  for (const std::wstring_view arg : args) {
+    if (arg.starts_with(L"--")) throw UsageError("\"" + console_text::Utf8(arg) + "\" is not understood");
+  }
   if (args.size() < 2) throw UsageError("give a store file and a command");
+  // Refuses what comes after the arguments a command takes, by name.
+  const auto at_most = [&args](std::size_t count, const char* command) {
+    if (args.size() > 2 + count) {
+      throw UsageError(std::string(command) + " takes " + (count == 0 ? "no arguments" : "one contact id") + ": \"" +
+                       console_text::Utf8(args[2 + count]) + "\" is one too many");
+    }
+  };
   const std::filesystem::path file(args[0]);
   const std::wstring_view command = args[1];
   const std::vector<std::wstring_view> rest(args.begin() + 2, args.end());
   using Access = device::DeviceStore::Access;
 
   if (command == L"list") {
-    if (!rest.empty()) throw UsageError("list takes no arguments");
+    at_most(0, "list");
     const device::DeviceStore store(file, Access::Read);
     const auto entries = store.Entries();
     Print(std::to_string(entries.size()) + (entries.size() == 1 ? " contact" : " contacts") + " on the device\n");
@@ -92,7 +108,8 @@ int Run(const std::vector<std::wstring_view>& args) {
     return 0;
   }
   if (command == L"show") {
-    if (rest.size() != 1) throw UsageError("show takes one contact id");
+    at_most(1, "show");
+    if (rest.empty()) throw UsageError("show takes one contact id");
     const device::DeviceStore store(file, Access::Read);
     const auto entry = store.Find(ObjectId(rest[0]));
     if (!entry) throw std::invalid_argument("the device holds no contact " + console_text::Utf8(rest[0]));
@@ -110,7 +127,7 @@ int Run(const std::vector<std::wstring_view>& args) {
   if (command == L"edit") {
     if (rest.empty()) throw UsageError("edit takes a contact id and Field=Value...");
     const std::uint32_t id = ObjectId(rest[0]);
-    device::DeviceStore store(file, Access::Change);
+    device::DeviceStore store(file, Access::ChangeExisting);
     contact_core::ContactRecord record = LiveEntry(store, id).record;
     ApplyAssignments({rest.begin() + 1, rest.end()}, record);
     store.Put(id, record, {.changed = true});
@@ -118,9 +135,10 @@ int Run(const std::vector<std::wstring_view>& args) {
     return 0;
   }
   if (command == L"delete") {
-    if (rest.size() != 1) throw UsageError("delete takes one contact id");
+    at_most(1, "delete");
+    if (rest.empty()) throw UsageError("delete takes one contact id");
     const std::uint32_t id = ObjectId(rest[0]);
-    device::DeviceStore store(file, Access::Change);
+    device::DeviceStore store(file, Access::ChangeExisting);
     LiveEntry(store, id);
     store.SetMarks(id, {.deleted = true});
     Print("Deleted contact " + std::to_string(id) + "\n");

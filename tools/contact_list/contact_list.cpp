@@ -2,12 +2,14 @@
 // core, the way the deliverables see them: one record per contact.
 //
 //   ContactList.exe [/all]     (/all prints every non-empty field)
+//   ContactList.exe /?         (or --help)
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "console_text.h"
 #include "contact_mapping.h"
 #include "outlook_session.h"
 
@@ -29,10 +31,37 @@ void PrintLine(std::string_view label, std::u16string_view text) {
   std::printf("\n");
 }
 
+constexpr char kUsage[] =
+    "Usage: ContactList [/all]\n"
+    "\n"
+    "Lists the contacts of Outlook's default Contacts folder as Quillmere and\n"
+    "Pelloquin read them: names, EntryID and company, or with /all every field\n"
+    "that is not empty. Changes nothing.\n"
+    "\n"
+    "ContactList /? (or --help) prints this text.\n"
+    "Exit status: 0 listed, 1 Outlook could not be read (the reason is on standard\n"
+    "error), 2 for arguments it cannot understand.\n";
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const bool all_fields = argc > 1 && std::wstring_view(argv[1]) == L"/all";
+  bool all_fields = false;
+  for (int index = 1; index < argc; ++index) {
+    const std::wstring_view argument = argv[index];
+    if (argument == L"/?" || argument == L"--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  for (int index = 1; index < argc; ++index) {
+    const std::wstring_view argument = argv[index];
+    if (argument != L"/all" || all_fields) {
+      std::fprintf(stderr, "ContactList: \"%s\" %s\n\n%s", console_text::Utf8(argument).c_str(),
+                   argument == L"/all" ? "is given twice" : "is not understood", kUsage);
+      return 2;
+    }
+    all_fields = true;
+  }
   SetConsoleOutputCP(CP_UTF8);
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   int exit_code = 0;

@@ -1,25 +1,82 @@
 // Fills the Outlook stand-in's Contacts folder (the store file a registered
 // OutlookStandin.dll serves: OUTLOOK_STANDIN_STORE, else the user's default)
-// with the made-up sample address book, or empties it.
+// with the made-up sample address book, or empties it. What the folder held
+// before is replaced.
 //
 //   SeedStandin.exe [/empty]
+//   SeedStandin.exe /?          (or --help)
 #include <windows.h>
 
 #include <cstdio>
 #include <exception>
+#include <string>
 #include <string_view>
 
+#include "console_text.h"
 #include "outlook_standin.h"
 
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: SeedStandin [/empty]\n"
+    "\n"
+    "Replaces what the Outlook stand-in's Contacts folder holds with the made-up\n"
+    "sample address book, or with nothing (/empty). The folder is the store file\n"
+    "named by OUTLOOK_STANDIN_STORE, else %LOCALAPPDATA%\\OutlookStandin\\contacts.olstore.\n"
+    "\n"
+    "SeedStandin /? (or --help) prints this text and does nothing else.\n"
+    "Exit status: 0 seeded, 1 failed (the reason is on standard error), 2 for\n"
+    "arguments it cannot understand (nothing is changed).\n";
+
+std::string Counted(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string Describe(const std::vector<outlook_standin::FolderItem>& items) {
+  std::size_t contacts = 0;
+  for (const auto& item : items) contacts += item.kind == outlook_standin::ItemKind::Contact ? 1 : 0;
+  return Counted(items.size(), "item", "items") + " (" + Counted(contacts, "contact", "contacts") + ", " +
+         Counted(items.size() - contacts, "other item", "other items") + ")";
+}
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
-  const bool empty = argc > 1 && std::wstring_view(argv[1]) == L"/empty";
+  console_text::UseUtf8Output();
+  bool empty = false;
+  for (int index = 1; index < argc; ++index) {
+    const std::wstring_view argument = argv[index];
+    if (argument == L"/?" || argument == L"--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  for (int index = 1; index < argc; ++index) {
+    const std::wstring_view argument = argv[index];
+    const char* problem = argument == L"/empty" ? (empty ? "is given twice" : nullptr) : "is not understood";
+    if (problem != nullptr) {
+      std::fprintf(stderr, "SeedStandin: \"%s\" %s; nothing was changed.\n\n%s", console_text::Utf8(argument).c_str(),
+                   problem, kUsage);
+      return 2;
+    }
+    empty = true;
+  }
   try {
+    const std::string store = console_text::PathUtf8(outlook_standin::StoreFile());
+    // A store that cannot be read is replaced all the same: that is what
+    // seeding is for.
+    std::string before;
+    try {
+      before = "it held " + Describe(outlook_standin::FolderContents()) + " before";
+    } catch (const std::exception& error) {
+      before = std::string("what it held before could not be read: ") + error.what();
+    }
     const auto items = empty ? std::vector<outlook_standin::FolderItem>{} : outlook_standin::SampleAddressBook();
     outlook_standin::SeedFolder(items);
-    std::printf("%zu items in the stand-in's Contacts folder, %ls\n", outlook_standin::FolderContents().size(),
-                outlook_standin::StoreFile().c_str());
+    std::printf("The stand-in's Contacts folder (%s) now holds %s; %s.\n", store.c_str(),
+                Describe(outlook_standin::FolderContents()).c_str(), before.c_str());
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "could not seed the stand-in: %s\n", error.what());
+    std::fprintf(stderr, "SeedStandin: could not seed the stand-in: %s\n", error.what());
     return 1;
   }
   return 0;

@@ -77,7 +77,10 @@ TEST_F(DeviceToolTest, RefusesMistakesAndLeavesTheStoreAsItWas) {
       {{L"edit", L"2", L"Title=Dr"}, 1, "contact 2 is deleted"},
       {{L"delete", L"2"}, 1, "contact 2 is deleted"},
       {{L"show", L"9"}, 1, "the device holds no contact 9"},
-      {{L"list", L"extra"}, 2, "list takes no arguments"},
+      {{L"list", L"extra"}, 2, "list takes no arguments: \"extra\" is one too many"},
+      {{L"delete", L"1", L"2"}, 2, "delete takes one contact id: \"2\" is one too many"},
+      {{L"show", L"1", L"--all"}, 2, "show takes one contact id: \"--all\" is one too many"},
+      {{L"show"}, 2, "show takes one contact id"},
   };
   for (const Case& c : cases) {
     const Finished run = Tool(c.args);
@@ -93,10 +96,23 @@ TEST_F(DeviceToolTest, RefusesMistakesAndLeavesTheStoreAsItWas) {
   }
 }
 
-TEST_F(DeviceToolTest, ListingAStoreThatIsNotThereIsAnError) {
-  const Finished run = Tool({L"list"});
-  EXPECT_EQ(run.exitCode, 1u);
-  EXPECT_NE(run.output.find("there is no device store at"), std::string::npos) << run.output;
+TEST_F(DeviceToolTest, OnlyAddMakesAStoreThatIsNotThere) {
+  for (const std::vector<std::wstring>& args : {std::vector<std::wstring>{L"list"}, {L"show", L"1"}, {L"delete", L"1"},
+                                                {L"edit", L"1", L"Title=Dr"}}) {
+    const Finished run = Tool(args);
+    EXPECT_EQ(run.exitCode, 1u) << run.output;
+    EXPECT_NE(run.output.find("there is no device store at"), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(file_)) << run.output;
+  }
+}
+
+TEST_F(DeviceToolTest, HelpPrintsTheUsageAndChangesNothing) {
+  for (const std::vector<std::wstring>& args : {std::vector<std::wstring>{L"--help"}, {L"/?"}, {L"add", L"LastName=Berg", L"--help"}}) {
+    const Finished run = Tool(args);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.output.starts_with("Usage: DeviceTool STORE COMMAND")) << run.output;
+    EXPECT_NE(run.output.find("Exit status: 0 done, 1 failed"), std::string::npos) << run.output;
+  }
   EXPECT_FALSE(std::filesystem::exists(file_));
 }
 
