@@ -2,7 +2,6 @@
 
 #include <objbase.h>
 
-#include <algorithm>
 #include <array>
 #include <limits>
 #include <string>
@@ -61,7 +60,7 @@ DeviceStore::DeviceStore(const std::filesystem::path& file, Access access) : fil
     }
     for (std::size_t i = 0; i < image_.slots.size(); ++i) {
       if (image_.slots[i].IsFree()) {
-        freeSlots_.push_back(i);
+        freeSlots_.push(i);
       } else {
         slotOf_.emplace(image_.slots[i].objectId, i);
       }
@@ -140,7 +139,7 @@ void DeviceStore::Remove(std::uint32_t objectId) {
   image_.slots[*index] = Slot{};
   WriteSlot(*index);
   slotOf_.erase(objectId);
-  freeSlots_.push_back(*index);
+  freeSlots_.push(*index);
 }
 
 std::optional<std::size_t> DeviceStore::SlotOf(std::uint32_t objectId) const {
@@ -152,9 +151,8 @@ std::optional<std::size_t> DeviceStore::SlotOf(std::uint32_t objectId) const {
 std::size_t DeviceStore::FreeSlot() {
   // The earliest free slot first, so the device keeps its order compact.
   if (!freeSlots_.empty()) {
-    const auto earliest = std::min_element(freeSlots_.begin(), freeSlots_.end());
-    const std::size_t index = *earliest;
-    freeSlots_.erase(earliest);
+    const std::size_t index = freeSlots_.top();
+    freeSlots_.pop();
     return index;
   }
   image_.slots.emplace_back();

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <queue>
 #include <stdexcept>
 #include <unordered_map>
 #include <vector>
@@ -74,7 +76,9 @@ class DeviceStore {
   Access access_;
   StoreImage image_;
   std::unordered_map<std::uint32_t, std::size_t> slotOf_;
-  std::vector<std::size_t> freeSlots_;
+  // Earliest first: a device that lost many contacts and gains as many finds
+  // each free slot without a search.
+  std::priority_queue<std::size_t, std::vector<std::size_t>, std::greater<>> freeSlots_;
 };
 
 }  // namespace device

@@ -63,6 +63,16 @@ TEST_F(DeviceStoreFile, ARemovedContactsSlotIsReusedButItsIdIsNot) {
   EXPECT_EQ(std::filesystem::file_size(file_), kHeaderSize + 3 * kSlotSize);
 }
 
+TEST_F(DeviceStoreFile, FreeSlotsAreTakenEarliestFirstWhateverOrderTheyWereFreedIn) {
+  DeviceStore store(file_, DeviceStore::Access::Change);
+  for (const char16_t* name : {u"A", u"B", u"C", u"D", u"E"}) store.Add(RecordNamed(name), {});
+  for (const std::uint32_t objectId : {4u, 2u, 5u}) store.Remove(objectId);
+  for (const char16_t* name : {u"F", u"G", u"H", u"I"}) store.Add(RecordNamed(name), {});
+  std::vector<std::u16string> order;
+  for (const auto& entry : store.Entries()) order.emplace_back(LastName(entry));
+  EXPECT_EQ(order, (std::vector<std::u16string>{u"A", u"F", u"C", u"G", u"H", u"I"}));
+}
+
 TEST_F(DeviceStoreFile, PutStoresAgainAnIdHandedOutEarlierButRefusesOthers) {
   DeviceStore store(file_, DeviceStore::Access::Change);
   store.Add(RecordNamed(u"A"), {});
