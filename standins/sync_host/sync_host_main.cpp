@@ -128,7 +128,7 @@ class DeviceConnected {
 // store is open only meanwhile, so DeviceTool may change it between two.
 bool SynchroniseOnce(sync_host::ProviderConnection& connection, const HostOptions& options,
                      const sync_host::StopRequest& stop, bool autoStarted) {
-  device::DeviceStore device(options.device, device::DeviceStore::Access::Change);
+  device::DeviceStore device = sync_host::OpenDevice(connection, options.device);
   console::ProgressLine progress([](std::string_view text) { std::fwrite(text.data(), 1, text.size(), stderr); },
                                  console::StandardErrorIsTerminal() && !options.quiet && !options.trace);
   sync_host::SyncReport report(options.quiet ? nullptr : stdout, stderr, &progress);

@@ -165,12 +165,7 @@ void Synchronisation::Run() {
 void Synchronisation::Synchronise(bool folderChanged) {
   if (settings_.dateChanged) TellDateChanged();
   RemoveTemporaries();
-  try {
-    for (auto& entry : device_.Entries()) deviceEntries_.emplace(entry.objectId, std::move(entry));
-  } catch (...) {
-    provider_.ReportStatus(RSC_READ_OBJ_FAILED, nullptr, kDeviceFailure);
-    throw;
-  }
+  for (auto& entry : device_.Entries()) deviceEntries_.emplace(entry.objectId, std::move(entry));
   if (folderChanged || !pending_.empty()) ReadDesktop();
   report_.Note(std::string(folderChanged ? "The desktop's contacts changed" : "The desktop's contacts did not change") +
                "; " + std::to_string(deviceEntries_.size()) + (deviceEntries_.size() == 1 ? " contact" : " contacts") +
@@ -723,6 +718,15 @@ void Synchronisation::Checkpoint(bool finished) {
 }
 
 }  // namespace
+
+device::DeviceStore OpenDevice(ProviderConnection& provider, const std::filesystem::path& file) {
+  try {
+    return device::DeviceStore(file, device::DeviceStore::Access::Change);
+  } catch (const device::StoreError&) {
+    provider.ReportStatus(RSC_READ_OBJ_FAILED, nullptr, kDeviceFailure);
+    throw;
+  }
+}
 
 void Synchronise(ProviderConnection& provider, device::DeviceStore& device, const SyncSettings& settings,
                  SyncReport& report) {

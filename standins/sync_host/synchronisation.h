@@ -41,6 +41,11 @@ struct SyncSettings {
   std::function<bool()> stopRequested = nullptr;
 };
 
+// Opens the device's store for a synchronisation. A store whose contacts
+// cannot be read is told to the provider (RSC_READ_OBJ_FAILED) before the
+// failure (device::StoreError) is raised.
+device::DeviceStore OpenDevice(ProviderConnection& provider, const std::filesystem::path& file);
+
 // Runs on a connection whose folder is not open yet. Throws HostError when
 // the synchronisation cannot take place at all (another store's state, the
 // folder cannot be read); a contact that fails is reported and counted, and

@@ -3,7 +3,10 @@
 // provider reaches: calls that fail, and a call that ends the process as a
 // kill at that instant would.
 //
-//   sync_chaos_host.exe DEVICE STATE POLICY [FAULT]...
+//   sync_chaos_host.exe DEVICE STATE POLICY [trace] [stopafter N] [FAULT]...
+//   trace: every call into the provider is printed, as SyncHost --trace does
+//   stopafter N: the synchronisation is asked to stop (as Ctrl+C does) the
+//          N-th time it asks whether to go on, between two contacts
 //   FAULT: fail CALL OCCURRENCE HRESULT PROPERTY   that call fails
 //          failall CALL OCCURRENCE HRESULT PROPERTY   that call and every later one fail
 //          end CALL OCCURRENCE PROPERTY             that call ends the process
@@ -18,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "call_trace.h"
 #include "conflict_policy.h"
 #include "device_store.h"
 #include "outlook_standin.h"
@@ -52,14 +56,25 @@ int Run(const std::vector<std::wstring>& args) {
   if (!policy) throw std::invalid_argument("unknown conflict policy");
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) throw std::runtime_error("COM could not be initialised");
   const outlook_standin::InProcessServer server;
-  for (const auto& fault : ParseFaults({args.begin() + 3, args.end()})) outlook_standin::ArmFault(fault);
+  std::vector<std::wstring> words(args.begin() + 3, args.end());
+  const bool trace = !words.empty() && words.front() == L"trace";
+  if (trace) words.erase(words.begin());
+  long askedBeforeStop = -1;
+  if (words.size() >= 2 && words.front() == L"stopafter") {
+    askedBeforeStop = std::stol(words[1]);
+    words.erase(words.begin(), words.begin() + 2);
+  }
+  for (const auto& fault : ParseFaults(words)) outlook_standin::ArmFault(fault);
   int exitCode = 0;
   {
     const auto provider = sync_host::CreateRegisteredProvider(L"Contact");
-    sync_host::ProviderConnection connection(provider.store);
-    device::DeviceStore device(args[0], device::DeviceStore::Access::Change);
+    sync_host::ProviderConnection connection(trace ? sync_host::TracedStore(provider.store, stdout) : provider.store);
+    device::DeviceStore device = sync_host::OpenDevice(connection, args[0]);
     sync_host::SyncReport report(stdout);
-    sync_host::Synchronise(connection, device, {.stateFile = args[1], .policy = *policy}, report);
+    long asked = 0;
+    sync_host::SyncSettings settings{.stateFile = args[1], .policy = *policy};
+    if (askedBeforeStop >= 0) settings.stopRequested = [&] { return ++asked >= askedBeforeStop; };
+    sync_host::Synchronise(connection, device, settings, report);
     std::printf("Done: %s.\n", report.Summary().c_str());
     exitCode = report.WorkLeftUndone() ? 1 : 0;
   }

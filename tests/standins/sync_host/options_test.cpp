@@ -3,9 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <chrono>
-#include <thread>
-
 #include "sync_host_fixture.h"
 
 namespace sync_host_testing {
@@ -15,24 +12,6 @@ using test_support::ContactWith;
 
 constexpr int kOptionList = 3003;
 constexpr int kSyncSelected = 3005;
-
-struct WindowSearch {
-  DWORD processId;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindOptionsDialog(HWND window, LPARAM search) {
-  auto& wanted = *reinterpret_cast<WindowSearch*>(search);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t title[64] = {};
-  GetWindowTextW(window, title, 64);
-  if (owner == wanted.processId && std::wstring_view(title) == L"Sync Options" && IsWindowVisible(window)) {
-    wanted.found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
 
 // Checks one row of a list view in another process: the item record the
 // message points to must live in that process.
@@ -52,16 +31,11 @@ void CheckRow(HANDLE process, HWND list, int row) {
 TEST_F(SyncHostTest, WithSyncSelectedAndTwoContactsCheckedOnlyThoseTwoReachTheDevice) {
   const auto ids = Seed({ContactWith({{L"LastName", L"Berg"}}), ContactWith({{L"LastName", L"Lind"}}), ContactWith({{L"LastName", L"Moe"}}), ContactWith({{L"LastName", L"Nygaard"}})});
   standin_testing::ChildProcess host(standin_testing::ProgramBesideTest(L"SyncHost.exe"), HostArguments({L"--options"}));
-  WindowSearch search{host.Id()};
-  for (int tries = 0; tries < 600 && !search.found && !host.HasEnded(); ++tries) {
-    EnumWindows(FindOptionsDialog, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  if (!search.found) {
+  const HWND dialog = OptionsDialogOf(host);
+  if (dialog == nullptr) {
     const auto run = host.Wait();
     FAIL() << "no Sync Options window appeared (a provider without one fails):\n" << run.output;
   }
-  const HWND dialog = search.found;
   SendMessageW(GetDlgItem(dialog, kSyncSelected), BM_CLICK, 0, 0);
   const HWND list = GetDlgItem(dialog, kOptionList);
   ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 4);

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cwchar>
 #include <iterator>
+#include <thread>
 
 #include "contact_mapping.h"
 #include "outlook_dispatch.h"
@@ -19,6 +21,24 @@ std::wstring WideName(std::string_view ascii) { return std::wstring(ascii.begin(
 void OpenDesktop(contact_core::OutlookSession& session) {
   session.OpenContacts();
   if (!session.HasOpenCollection()) throw std::runtime_error("the stand-in's Contacts folder cannot be opened");
+}
+
+struct WindowSearch {
+  DWORD processId;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindOptionsDialog(HWND window, LPARAM search) {
+  auto& wanted = *reinterpret_cast<WindowSearch*>(search);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  if (owner == wanted.processId && std::wstring_view(title) == L"Sync Options" && IsWindowVisible(window)) {
+    wanted.found = window;
+    return FALSE;
+  }
+  return TRUE;
 }
 
 IDispatchPtr FindOnDesktop(contact_core::OutlookSession& session, const std::wstring& entryId) {
@@ -53,6 +73,15 @@ std::vector<std::wstring> Fail(outlook_standin::OutlookCall call, long occurrenc
   wchar_t hex[16];
   swprintf(hex, std::size(hex), L"%08lX", static_cast<unsigned long>(result));
   return {sticky ? L"failall" : L"fail", std::to_wstring(static_cast<int>(call)), std::to_wstring(occurrence), hex, property};
+}
+
+HWND OptionsDialogOf(standin_testing::ChildProcess& host) {
+  WindowSearch search{host.Id()};
+  for (int tries = 0; tries < 600 && !search.found && !host.HasEnded(); ++tries) {
+    EnumWindows(FindOptionsDialog, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return search.found;
 }
 
 std::vector<std::wstring> EndAt(outlook_standin::OutlookCall call, long occurrence, const wchar_t* property) {

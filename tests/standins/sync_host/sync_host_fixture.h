@@ -41,6 +41,10 @@ std::string Summary(const std::string& output);
 // `sticky` every later one too; or it ends the host as a kill would.
 std::vector<std::wstring> Fail(outlook_standin::OutlookCall call, long occurrence, HRESULT result,
                                const wchar_t* property = L"-", bool sticky = false);
+// The "Sync Options" window that `host` shows, once it is visible; null when
+// none appears within a while or the host ends first.
+HWND OptionsDialogOf(standin_testing::ChildProcess& host);
+
 std::vector<std::wstring> EndAt(outlook_standin::OutlookCall call, long occurrence, const wchar_t* property = L"-");
 
 class SyncHostTest : public test_support::OutlookTest {
