@@ -45,7 +45,6 @@ void ProgressLine::Clear() {
   blank.back() = '\r';
   write_(blank);
   drawnWidth_ = 0;
-  drawnOnce_ = false;
 }
 
 }  // namespace console

@@ -35,7 +35,9 @@ class ProgressLine {
   void Update(std::string_view what, std::size_t done, std::size_t total = 0, Clock::time_point now = Clock::now());
 
   // Takes the line away, so that other output starts at the beginning of an
-  // empty line; the next Update draws it again.
+  // empty line; an Update draws it again, no sooner than a tenth of a second
+  // after it was last drawn, so that a stream of other lines does not redraw
+  // it after each one.
   void Clear();
 
  private:

@@ -28,8 +28,10 @@ TEST(ProgressLine, RedrawsInPlaceAtMostTenTimesASecondAndWipesItselfAway) {
     line.Clear();
     EXPECT_EQ(written, "\r       \r");
     written.clear();
-    line.Update("Again", 1, 0, start + 310ms);  // after a clear it is drawn at once
-    EXPECT_EQ(written, "\rAgain: 1");
+    line.Update("Again", 1, 0, start + 310ms);  // a clear does not hasten the next drawing
+    EXPECT_EQ(written, "");
+    line.Update("Again", 2, 0, start + 400ms);
+    EXPECT_EQ(written, "\rAgain: 2");
     written.clear();
   }
   EXPECT_EQ(written, "\r        \r") << "the line goes when the work ends";
