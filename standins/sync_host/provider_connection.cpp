@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "console_text.h"
+#include "item_enumerator.h"
 
 namespace sync_host {
 namespace {
@@ -298,8 +299,11 @@ ConflictDescription ProviderConnection::DescribeConflict(HREPLITEM desktop, HREP
   return description;
 }
 
-HRESULT ProviderConnection::ShowOptionsDialog(HWND parent) {
-  return store_->ActivateDialog(OPTIONS_DIALOG, parent, Folder(), nullptr);
+HRESULT ProviderConnection::ShowOptionsDialog(HWND parent, std::span<const HREPLITEM> items) {
+  IEnumReplItem* enumerator = new ItemEnumerator(Folder(), items);
+  const HRESULT result = store_->ActivateDialog(OPTIONS_DIALOG, parent, Folder(), enumerator);
+  enumerator->Release();
+  return result;
 }
 
 HRESULT ProviderConnection::RemoveDuplicates() { return store_->RemoveDuplicates(kContactObjectType, 0); }

@@ -127,8 +127,10 @@ class ProviderConnection {
 
   ConflictDescription DescribeConflict(HREPLITEM desktop, HREPLITEM device);
 
-  // ActivateDialog with the options dialog; answers the provider's result.
-  HRESULT ShowOptionsDialog(HWND parent);
+  // ActivateDialog with the options dialog, given the folder and an
+  // enumerator of `items` (the handles the host keeps); answers the
+  // provider's result.
+  HRESULT ShowOptionsDialog(HWND parent, std::span<const HREPLITEM> items);
   // RemoveDuplicates for the contact type; answers the provider's result.
   HRESULT RemoveDuplicates();
 

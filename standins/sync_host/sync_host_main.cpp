@@ -138,6 +138,14 @@ bool SynchroniseOnce(sync_host::ProviderConnection& connection, const HostOption
                           .policy = options.policy,
                           .dateChanged = options.dateChanged && !autoStarted,
                           .autoStarted = autoStarted,
+                          .showOptions = options.optionsDialog && !autoStarted
+                                             ? std::function<void(std::span<const HREPLITEM>)>(
+                                                   [&](std::span<const HREPLITEM> kept) {
+                                                     allDone &= RunOptionalOperation(
+                                                         "an options dialog",
+                                                         connection.ShowOptionsDialog(GetConsoleWindow(), kept));
+                                                   })
+                                             : nullptr,
                           .removeDuplicates = options.removeDuplicates
                                                   ? std::function<void()>([&] { RemoveDuplicates(connection, allDone); })
                                                   : nullptr,
@@ -195,7 +203,10 @@ int Run(const HostOptions& options) {
               "); nothing was synchronised. Run with a display, or without --options.");
       return kLeftUndone;
     }
-    allDone &= RunOptionalOperation("an options dialog", connection.ShowOptionsDialog(GetConsoleWindow()));
+    // A synchronisation shows it with the handles it keeps, once restored.
+    if (!options.synchronise) {
+      allDone &= RunOptionalOperation("an options dialog", connection.ShowOptionsDialog(GetConsoleWindow(), {}));
+    }
   }
   if (options.unpair) {
     connection.ReportTypeStatus(RSC_OBJ_TYPE_DISABLED);

@@ -136,6 +136,11 @@ class Synchronisation {
 
 void Synchronisation::Run() {
   if (RestoreState()) provider_.ReportTypeStatus(RSC_OBJ_TYPE_ENABLED);
+  if (settings_.showOptions) {
+    std::vector<HREPLITEM> kept;
+    for (const Pairing& pairing : pairings_) kept.push_back(pairing.kept.Item());
+    settings_.showOptions(kept);
+  }
   const std::string type = provider_.TypeDisplayName("contacts");
   if (!provider_.IsFolderReplicated()) {
     report_.Note("The provider leaves its " + type + " out of synchronisation; nothing was carried.");

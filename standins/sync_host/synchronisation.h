@@ -16,6 +16,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <span>
 
 #include "conflict_policy.h"
 #include "device_store.h"
@@ -32,6 +33,10 @@ struct SyncSettings {
   bool dateChanged = false;
   // Started because polling found the desktop changed (BSF_AUTO_SYNC).
   bool autoStarted = false;
+  // Called once the kept handles are restored, before anything is looked
+  // at, to show the provider's options dialog with them (the selection it
+  // makes decides what takes part).
+  std::function<void(std::span<const HREPLITEM> kept)> showOptions = nullptr;
   // Called at the end, once everything is carried and saved, to remove
   // duplicate contacts from the desktop; the next synchronisation carries
   // the removals to the device.

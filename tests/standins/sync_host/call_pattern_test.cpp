@@ -273,6 +273,7 @@ TEST_F(CallPatternTest, TracedSynchronisationsUseEveryPublishedMethodAndStatusCo
   EXPECT_TRUE(std::any_of(forms_.begin(), forms_.end(), [](const std::string& form) {
     return form.starts_with("UpdateItem(") && !form.ends_with(", NULL)");
   })) << "a handle brought up to date from an enumerated one";
+  EXPECT_TRUE(SawCall("ActivateDialog", ", items")) << "the dialog is given the folder's items";
   EXPECT_TRUE(SawCall("Setup", "NEW")) << "an object new to the desktop";
   EXPECT_TRUE(SawCall("Setup", "CONFLICT")) << "a conflicting object";
   EXPECT_TRUE(SawCall("Initialize", "0x2")) << "a remote connection";
