@@ -15,25 +15,35 @@
 #           (build/<arch>/sync-demo/device.dvc) and the device is listed.
 . "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
+usage_text="usage: tools/demo.sh [--arch i686|x86_64] [export|sync]
+exit status: 0 done, 1 failed (the reason is on standard error), 2 arguments not understood"
+# usage PROBLEM: the problem, named, and the usage on standard error; exit 2.
 usage() {
-  echo "usage: tools/demo.sh [--arch i686|x86_64] [export|sync]" >&2
+  echo "demo.sh: $1" >&2
+  echo "$usage_text" >&2
   exit 2
 }
 
+for argument in "$@"; do
+  case $argument in
+    --help | -h | /?) echo "$usage_text"; exit 0 ;;
+  esac
+done
 arch=i686
 if [ "${1:-}" = --arch ]; then
-  [ $# -ge 2 ] || usage
+  [ $# -ge 2 ] || usage "--arch needs i686 or x86_64"
   arch=$2
   shift 2
 fi
 case "$arch" in
   i686 | x86_64) ;;
-  *) usage ;;
+  *) usage "--arch is i686 or x86_64, not \"$arch\"" ;;
 esac
+[ $# -le 1 ] || usage "\"$2\" is one argument too many: name one part, or none for both"
 parts=${1:-export sync}
 case "$parts" in
   export | sync | "export sync") ;;
-  *) usage ;;
+  *) usage "\"$parts\" is not understood: the part is export or sync" ;;
 esac
 
 ensure_packages "${required_packages[@]}" || exit 1
