@@ -41,12 +41,16 @@ int Convert(const Arguments& arguments, PlatformFiles& files, std::ostream& out,
     progress.Clear();
   } catch (const ConversionFailure& failure) {
     progress.Clear();
+    // All of a failed run goes to standard error: what stopped it, and what
+    // it did before.
     err << "contact-convert: " << failure.what() << '\n';
-    out << "Read " << Contacts(read) << " from " << input << " before the failure.\n";
+    err << "Read " << Contacts(read) << " from " << input << " before the failure.\n";
     if (arguments.outputFormat == FileFormat::ContactFile && written > 0) {
-      out << "Added " << Contacts(written) << " to " << output << ".\n";
+      err << "Added " << Contacts(written) << " to " << output << "; they stay there, and the file is valid.\n";
+    } else {
+      err << "Nothing was written: " << Shown(arguments.output) << " is as it was.\n";
     }
-    PrintReport(report, out);
+    PrintReport(report, err);
     return kExitFailed;
   }
   out << "Read " << Contacts(read) << " from " << input << ".\n";
