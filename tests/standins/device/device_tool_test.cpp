@@ -79,7 +79,8 @@ TEST_F(DeviceToolTest, RefusesMistakesAndLeavesTheStoreAsItWas) {
       {{L"show", L"9"}, 1, "the device holds no contact 9"},
       {{L"list", L"extra"}, 2, "list takes no arguments: \"extra\" is one too many"},
       {{L"delete", L"1", L"2"}, 2, "delete takes one contact id: \"2\" is one too many"},
-      {{L"show", L"1", L"--all"}, 2, "show takes one contact id: \"--all\" is one too many"},
+      {{L"show", L"1", L"2"}, 2, "show takes one contact id: \"2\" is one too many"},
+      {{L"show", L"1", L"--all"}, 2, "\"--all\" is not understood"},
       {{L"show"}, 2, "show takes one contact id"},
   };
   for (const Case& c : cases) {
