@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "help_request.h"
+
 namespace contact_convert {
 
 namespace {
@@ -25,7 +27,7 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
   std::vector<std::string> files;
   Arguments arguments;
   bool version_given = false;
-  if (std::ranges::any_of(words, [](const std::string& word) { return word == "--help" || word == "/?"; })) {
+  if (console::AsksForHelp(words)) {
     arguments.help = true;
     return arguments;
   }

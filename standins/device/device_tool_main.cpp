@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "console_text.h"
+#include "help_request.h"
 #include "contact_listing.h"
 #include "device_store.h"
 #include "field_assignment.h"
@@ -79,7 +80,7 @@ device::Entry LiveEntry(const device::DeviceStore& store, std::uint32_t id) {
 void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 int Run(const std::vector<std::wstring_view>& args) {
-  if (std::ranges::any_of(args, [](std::wstring_view arg) { return arg == L"--help" || arg == L"/?"; })) {
+  if (console::AsksForHelp(args)) {
     Print(kUsage);
     return 0;
   }

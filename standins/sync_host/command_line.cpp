@@ -5,6 +5,7 @@
 #include <string>
 
 #include "console_text.h"
+#include "help_request.h"
 
 namespace sync_host {
 
@@ -47,7 +48,7 @@ const char kUsage[] =
 
 HostOptions ParseCommandLine(std::span<const std::wstring_view> args) {
   HostOptions options;
-  if (std::ranges::any_of(args, [](std::wstring_view arg) { return arg == L"--help" || arg == L"/?"; })) {
+  if (console::AsksForHelp(args)) {
     options.help = true;
     return options;
   }

@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console_text.h"
+#include "help_request.h"
 #include "contact_mapping.h"
 #include "outlook_session.h"
 
@@ -45,16 +47,13 @@ constexpr char kUsage[] =
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  bool all_fields = false;
-  for (int index = 1; index < argc; ++index) {
-    const std::wstring_view argument = argv[index];
-    if (argument == L"/?" || argument == L"--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
+  const std::vector<std::wstring_view> arguments(argv + 1, argv + argc);
+  if (console::AsksForHelp(arguments)) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
-  for (int index = 1; index < argc; ++index) {
-    const std::wstring_view argument = argv[index];
+  bool all_fields = false;
+  for (const std::wstring_view argument : arguments) {
     if (argument != L"/all" || all_fields) {
       std::fprintf(stderr, "ContactList: \"%s\" %s\n\n%s", console_text::Utf8(argument).c_str(),
                    argument == L"/all" ? "is given twice" : "is not understood", kUsage);

@@ -11,8 +11,10 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console_text.h"
+#include "help_request.h"
 #include "outlook_standin.h"
 
 namespace {
@@ -43,16 +45,13 @@ std::string Describe(const std::vector<outlook_standin::FolderItem>& items) {
 
 int wmain(int argc, wchar_t** argv) {
   console_text::UseUtf8Output();
-  bool empty = false;
-  for (int index = 1; index < argc; ++index) {
-    const std::wstring_view argument = argv[index];
-    if (argument == L"/?" || argument == L"--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
+  const std::vector<std::wstring_view> arguments(argv + 1, argv + argc);
+  if (console::AsksForHelp(arguments)) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
-  for (int index = 1; index < argc; ++index) {
-    const std::wstring_view argument = argv[index];
+  bool empty = false;
+  for (const std::wstring_view argument : arguments) {
     const char* problem = argument == L"/empty" ? (empty ? "is given twice" : nullptr) : "is not understood";
     if (problem != nullptr) {
       std::fprintf(stderr, "SeedStandin: \"%s\" %s; nothing was changed.\n\n%s", console_text::Utf8(argument).c_str(),
