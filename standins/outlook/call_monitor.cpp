@@ -25,11 +25,17 @@ bool Matches(const Fault& fault, OutlookCall call, std::wstring_view member) {
 void CallMonitor::Observe(OutlookCall call, std::wstring_view member) {
   InterlockedIncrement(&totals_[IndexOf(call)]);
   std::wstring watched;
+  LockHolder holder = LockHolder::CallingThread;
   {
     const auto lock = LockStandin();
     watched = watchedLock_;
+    holder = watchedHolder_;
   }
-  if (!watched.empty() && !CallerOwnsNamedMutex(watched)) InterlockedIncrement(&callsWithoutLock_);
+  if (!watched.empty()) {
+    const bool held =
+        holder == LockHolder::CallingThread ? CallerOwnsNamedMutex(watched) : SomeoneOwnsNamedMutex(watched);
+    if (!held) InterlockedIncrement(&callsWithoutLock_);
+  }
   std::optional<Fault> triggered;
   {
     const auto lock = LockStandin();
@@ -74,9 +80,10 @@ void CallMonitor::Disarm() {
   faults_.clear();
 }
 
-void CallMonitor::WatchCallerLock(std::wstring name) {
+void CallMonitor::WatchCallerLock(std::wstring name, LockHolder holder) {
   const auto lock = LockStandin();
   watchedLock_ = std::move(name);
+  watchedHolder_ = holder;
   InterlockedExchange(&callsWithoutLock_, 0);
 }
 

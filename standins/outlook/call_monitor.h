@@ -28,9 +28,12 @@ class CallMonitor {
   void Arm(const Fault& fault);
   void Disarm();
 
-  // From now on every observed call checks that its thread owns the named
+  // Who must hold the watched lock during a call: the calling thread, or,
+  // when the callers are in other processes (the local server), any thread.
+  enum class LockHolder { CallingThread, AnyThread };
+  // From now on every observed call checks that `holder` owns the named
   // mutex `name`; an empty name stops the checking.
-  void WatchCallerLock(std::wstring name);
+  void WatchCallerLock(std::wstring name, LockHolder holder = LockHolder::CallingThread);
   long CallsWithoutLock() const;
 
  private:
@@ -38,12 +41,13 @@ class CallMonitor {
     Fault fault;
     long matchingCalls = 0;
   };
-  static constexpr std::size_t kCallKinds = static_cast<std::size_t>(OutlookCall::Delete) + 1;
+  static constexpr std::size_t kCallKinds = static_cast<std::size_t>(kLastOutlookCall) + 1;
 
   std::array<volatile LONG, kCallKinds> totals_{};
   std::map<std::pair<OutlookCall, std::wstring>, long> perMember_;
   std::vector<ArmedFault> faults_;
   std::wstring watchedLock_;
+  LockHolder watchedHolder_ = LockHolder::CallingThread;
   volatile LONG callsWithoutLock_ = 0;
 };
 

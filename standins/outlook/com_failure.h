@@ -10,7 +10,7 @@
 
 namespace outlook_standin {
 
-// MAPI's codes for an item that is gone, as Outlook reports them.
+// MAPI's codes for an item that is gone or was never there, as Outlook reports them.
 inline constexpr HRESULT kObjectDeleted = static_cast<HRESULT>(0x8004010A);  // MAPI_E_OBJECT_DELETED
 inline constexpr HRESULT kNotFound = static_cast<HRESULT>(0x8004010F);       // MAPI_E_NOT_FOUND
 inline constexpr HRESULT kInvalidEntryId = static_cast<HRESULT>(0x80040107);  // MAPI_E_INVALID_ENTRYID

@@ -9,7 +9,9 @@
 
 #include <comdef.h>
 
+_COM_SMARTPTR_TYPEDEF(IUnknown, __uuidof(IUnknown));
 _COM_SMARTPTR_TYPEDEF(IDispatch, __uuidof(IDispatch));
+_COM_SMARTPTR_TYPEDEF(IEnumVARIANT, __uuidof(IEnumVARIANT));
 _COM_SMARTPTR_TYPEDEF(IErrorInfo, __uuidof(IErrorInfo));
 _COM_SMARTPTR_TYPEDEF(ICreateErrorInfo, __uuidof(ICreateErrorInfo));
 _COM_SMARTPTR_TYPEDEF(IClassFactory, __uuidof(IClassFactory));

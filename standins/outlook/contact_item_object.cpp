@@ -19,19 +19,22 @@ constexpr DISPID kLastModificationTime = kFirstWritable + static_cast<DISPID>(kW
 constexpr DISPID kSave = kLastModificationTime + 1;
 constexpr DISPID kDelete = kSave + 1;
 constexpr DISPID kParent = kDelete + 1;
+constexpr DISPID kClass = kParent + 1;
+constexpr long kContactClass = 40;  // olContact
 
 constexpr auto kMembers = [] {
-  std::array<Member, kWritablePropertyNames.size() + 5> members{};
+  std::array<Member, kWritablePropertyNames.size() + 6> members{};
   members[0] = {kEntryIdName, kEntryId, MemberAccess::Read, OutlookCall::PropertyGet};
   for (std::size_t i = 0; i < kWritablePropertyNames.size(); ++i) {
     members[i + 1] = {kWritablePropertyNames[i], kFirstWritable + static_cast<DISPID>(i), MemberAccess::ReadWrite,
                       OutlookCall::PropertyGet};
   }
-  members[members.size() - 4] = {L"LastModificationTime", kLastModificationTime, MemberAccess::Read,
+  members[members.size() - 5] = {L"LastModificationTime", kLastModificationTime, MemberAccess::Read,
                                  OutlookCall::PropertyGet};
-  members[members.size() - 3] = {L"Save", kSave, MemberAccess::Method, OutlookCall::Save};
-  members[members.size() - 2] = {L"Delete", kDelete, MemberAccess::Method, OutlookCall::Delete};
-  members[members.size() - 1] = {L"Parent", kParent, MemberAccess::Read, OutlookCall::PropertyGet};
+  members[members.size() - 4] = {L"Save", kSave, MemberAccess::Method, OutlookCall::Save};
+  members[members.size() - 3] = {L"Delete", kDelete, MemberAccess::Method, OutlookCall::Delete};
+  members[members.size() - 2] = {L"Parent", kParent, MemberAccess::Read, OutlookCall::PropertyGet};
+  members[members.size() - 1] = {L"Class", kClass, MemberAccess::Read, OutlookCall::PropertyGet};
   return members;
 }();
 
@@ -57,6 +60,9 @@ class ContactItem final : public DispatchObject {
       case kParent:
         // Every item lives in the one Contacts folder.
         ReturnObject(result, NewContactsFolderObject());
+        return;
+      case kClass:
+        ReturnLong(result, kContactClass);
         return;
       case kSave:
         TheContactsFolder().Save(lock, item_);

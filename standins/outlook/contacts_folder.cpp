@@ -74,6 +74,27 @@ journal::StoredItem ContactsFolder::ItemById(const StandinLock& lock, std::wstri
   throw ComFailure(kNotFound, L"The operation failed. An object could not be found.");
 }
 
+std::optional<journal::StoredItem> ContactsFolder::ItemAt(const StandinLock&, std::size_t index,
+                                                          std::optional<bool> descending) const {
+  std::optional<Position> position;
+  std::optional<TimeOrderPosition> timePosition;
+  for (std::size_t passed = 0;; ++passed) {
+    const journal::StoredItem* item = nullptr;
+    if (descending) {
+      const auto found = state_.ItemAfterInTimeOrder(timePosition, *descending);
+      if (!found) return std::nullopt;
+      timePosition = found->first;
+      item = found->second;
+    } else {
+      const auto found = state_.ItemAfter(position);
+      if (!found) return std::nullopt;
+      position = found->first;
+      item = found->second;
+    }
+    if (passed == index) return *item;
+  }
+}
+
 void ContactsFolder::Save(const StandinLock&, journal::StoredItem& item) {
   JournalFile::Session session(Journal(), state_);
   journal::StoredItem saved = item;

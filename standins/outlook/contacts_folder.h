@@ -37,6 +37,12 @@ class ContactsFolder {
   // Throws ComFailure MAPI_E_INVALID_ENTRYID for a text that is not an even
   // number of hexadecimal digits, MAPI_E_NOT_FOUND for an item not stored.
   journal::StoredItem ItemById(const StandinLock&, std::wstring_view entryId);
+  // The item at `index` (0 is the first) in folder order, or in the order of
+  // modification times (latest first when `descending`), if there is one.
+  std::optional<journal::StoredItem> ItemAt(const StandinLock&, std::size_t index,
+                                            std::optional<bool> descending) const;
+  // Every item as the folder holds them now, in folder order.
+  std::vector<journal::StoredItem> Items(const StandinLock&) const { return state_.Items(); }
 
   // Stores `item`: a new one (empty EntryID) gets its EntryID and joins the
   // end of the folder, an existing one is replaced in place. Either way it

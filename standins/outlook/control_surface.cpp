@@ -1,5 +1,6 @@
 // The control surface that tests and tools use: the store file, the folder's
 // contents, call counts and faults.
+#include <memory>
 #include <stdexcept>
 
 #include "call_monitor.h"
@@ -7,11 +8,22 @@
 #include "contacts_folder.h"
 #include "dispatch_object.h"
 #include "outlook_standin.h"
+#include "process_ending.h"
+#include "remote_control.h"
 
 #include <utility>
 
 namespace outlook_standin {
 namespace {
+
+// The local server's control while a LocalServerControl lives, else null.
+std::unique_ptr<RemoteControl> remote;
+
+// A server that this process (or a program it starts) brings up later finds
+// the store file the way a deployed one does, through the environment.
+void PassStoreFileToServers(const std::filesystem::path& file) {
+  SetEnvironmentVariableW(L"OUTLOOK_STANDIN_STORE", file.c_str());
+}
 
 static_assert(journal::kPropertyCount == kWritablePropertyCount);
 
@@ -43,8 +55,13 @@ std::filesystem::path StoreFile() {
 }
 
 void UseStoreFile(const std::filesystem::path& file) {
-  const auto lock = LockStandin();
-  TheContactsFolder().Bind(lock, file);
+  {
+    const auto lock = LockStandin();
+    TheContactsFolder().Bind(lock, file);
+  }
+  if (!remote) return;
+  PassStoreFileToServers(file);
+  remote->UseStoreFile(file);
 }
 
 void SeedFolder(const std::vector<FolderItem>& items) {
@@ -57,9 +74,9 @@ void SeedFolder(const std::vector<FolderItem>& items) {
 
 void ResetFolder() {
   SeedFolder({});
-  TheCallMonitor().ResetCounts();
-  TheCallMonitor().Disarm();
-  TheCallMonitor().WatchCallerLock({});
+  ResetCallCounts();
+  DisarmFaults();
+  WatchCallerLock({});
 }
 
 std::vector<FolderItem> FolderContents() {
@@ -94,22 +111,56 @@ void DeleteItem(const std::wstring& entryId) {
   }
 }
 
-void ResetCallCounts() { TheCallMonitor().ResetCounts(); }
+void ResetCallCounts() {
+  if (remote) return remote->ResetCallCounts();
+  TheCallMonitor().ResetCounts();
+}
 
-long CallCount(OutlookCall call) { return TheCallMonitor().Count(call); }
+long CallCount(OutlookCall call) { return remote ? remote->CallCount(call, std::nullopt) : TheCallMonitor().Count(call); }
 
-long CallCount(OutlookCall call, std::wstring_view member) { return TheCallMonitor().Count(call, member); }
+long CallCount(OutlookCall call, std::wstring_view member) {
+  return remote ? remote->CallCount(call, std::wstring(member)) : TheCallMonitor().Count(call, member);
+}
 
-void ArmFault(const Fault& fault) { TheCallMonitor().Arm(fault); }
+void ArmFault(const Fault& fault) {
+  if (remote) return remote->ArmFault(fault);
+  TheCallMonitor().Arm(fault);
+}
 
-void DisarmFaults() { TheCallMonitor().Disarm(); }
+void DisarmFaults() {
+  if (remote) return remote->DisarmFaults();
+  TheCallMonitor().Disarm();
+}
 
-void WatchCallerLock(std::wstring name) { TheCallMonitor().WatchCallerLock(std::move(name)); }
+long LiveObjectCount() { return remote ? remote->LiveObjectCount() : LiveDispatchObjects(); }
 
-long CallsWithoutLock() { return TheCallMonitor().CallsWithoutLock(); }
+void WatchCallerLock(std::wstring name) {
+  if (remote) return remote->WatchCallerLock(name);
+  TheCallMonitor().WatchCallerLock(std::move(name));
+}
 
-long LiveObjectCount() { return LiveDispatchObjects(); }
+long CallsWithoutLock() { return remote ? remote->CallsWithoutLock() : TheCallMonitor().CallsWithoutLock(); }
 
-void RestartOutlook() { DisconnectEveryObject(); }
+LocalServerControl::LocalServerControl() {
+  const auto file = StoreFile();
+  PassStoreFileToServers(file);
+  auto control = std::make_unique<RemoteControl>();
+  control->UseStoreFile(file);
+  remote = std::move(control);
+}
+
+LocalServerControl::~LocalServerControl() { remote.reset(); }
+
+DWORD LocalServerControl::ServerProcessId() { return remote->ProcessId(); }
+
+void LocalServerControl::KillServer() {
+  EndProcess(remote->ProcessId());
+  ForgetDeadServers();
+}
+
+void RestartOutlook() {
+  if (remote) return remote->RestartOutlook();
+  DisconnectEveryObject();
+}
 
 }  // namespace outlook_standin

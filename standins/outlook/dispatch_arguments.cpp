@@ -99,4 +99,10 @@ void ReturnObject(VARIANT* result, IDispatchPtr object) {
   V_DISPATCH(result) = object.Detach();
 }
 
+void ReturnUnknown(VARIANT* result, IUnknownPtr object) {
+  if (!result) return;
+  V_VT(result) = VT_UNKNOWN;
+  V_UNKNOWN(result) = object.Detach();
+}
+
 }  // namespace outlook_standin

@@ -42,5 +42,6 @@ void ReturnText(VARIANT* result, const std::optional<std::wstring>& text);
 void ReturnLong(VARIANT* result, long value);
 void ReturnDate(VARIANT* result, double date);
 void ReturnObject(VARIANT* result, IDispatchPtr object);
+void ReturnUnknown(VARIANT* result, IUnknownPtr object);
 
 }  // namespace outlook_standin

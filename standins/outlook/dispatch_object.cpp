@@ -16,6 +16,11 @@ volatile LONG liveObjects = 0;
 volatile LONG generation = 0;
 
 LONG CurrentGeneration() { return InterlockedCompareExchange(&generation, 0, 0); }
+volatile LONG livePrivateObjects = 0;
+
+volatile LONG* LiveCounterOf(Monitoring monitoring) {
+  return monitoring == Monitoring::Outlook ? &liveObjects : &livePrivateObjects;
+}
 
 constexpr wchar_t kErrorSource[] = L"Outlook.Application";
 
@@ -46,18 +51,32 @@ void SetThreadErrorInfo(const IID& interfaceId, const wchar_t* description) {
 
 }  // namespace
 
-DispatchObject::DispatchObject(const IID& interfaceId, std::span<const Member> members)
-    : generation_(CurrentGeneration()), interfaceId_(interfaceId), members_(members) {
-  InterlockedIncrement(&liveObjects);
+DispatchObject::DispatchObject(const IID& interfaceId, std::span<const Member> members, Monitoring monitoring)
+    : generation_(CurrentGeneration()), interfaceId_(interfaceId), members_(members), monitoring_(monitoring) {
+  InterlockedIncrement(LiveCounterOf(monitoring_));
 }
 
-DispatchObject::~DispatchObject() { InterlockedDecrement(&liveObjects); }
+DispatchObject::~DispatchObject() { InterlockedDecrement(LiveCounterOf(monitoring_)); }
 
 long LiveDispatchObjects() { return InterlockedCompareExchange(&liveObjects, 0, 0); }
 
 void DisconnectEveryObject() { InterlockedIncrement(&generation); }
 
-bool DispatchObject::Disconnected() const { return generation_ != CurrentGeneration(); }
+// The private control object outlives a restart: it steers the stand-in, it
+// is not part of Outlook.
+bool DispatchObject::Disconnected() const {
+  return monitoring_ == Monitoring::Outlook && generation_ != CurrentGeneration();
+}
+
+LiveOutlookObject::LiveOutlookObject() { InterlockedIncrement(&liveObjects); }
+
+LiveOutlookObject::~LiveOutlookObject() { InterlockedDecrement(&liveObjects); }
+
+long LivePrivateObjects() { return InterlockedCompareExchange(&livePrivateObjects, 0, 0); }
+
+void DispatchObject::Observe(OutlookCall call, std::wstring_view member) const {
+  if (monitoring_ == Monitoring::Outlook) TheCallMonitor().Observe(call, member);
+}
 
 HRESULT DispatchObject::QueryInterface(REFIID interfaceId, void** object) {
   if (!object) return E_POINTER;
@@ -100,7 +119,7 @@ HRESULT DispatchObject::GetIDsOfNames(REFIID interfaceId, LPOLESTR* names, UINT 
   if (nameCount == 0) return S_OK;
   try {
     for (UINT i = 0; i < nameCount; ++i) {
-      TheCallMonitor().Observe(OutlookCall::GetIDsOfNames, names[i] ? names[i] : L"");
+      Observe(OutlookCall::GetIDsOfNames, names[i] ? names[i] : L"");
     }
   } catch (const ComFailure& failure) {
     return failure.Result();
@@ -127,7 +146,7 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID interfaceId, LCID, WORD flags, 
   if (!operation) return DISP_E_MEMBERNOTFOUND;
   if (result) VariantInit(result);
   try {
-    TheCallMonitor().Observe(*operation == Operation::Put ? OutlookCall::PropertyPut : member->call, member->name);
+    Observe(*operation == Operation::Put ? OutlookCall::PropertyPut : member->call, member->name);
     Perform(*member, *operation, *params, result);
     return S_OK;
   } catch (const DispatchRefusal& refusal) {

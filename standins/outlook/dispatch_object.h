@@ -19,6 +19,9 @@
 namespace outlook_standin {
 
 enum class MemberAccess { Method, Read, ReadWrite };
+// Outlook's objects are counted and can be made to fail; the private control
+// object that steers the stand-in from another process is neither.
+enum class Monitoring { Outlook, Private };
 enum class Operation { Call, Get, Put };
 
 struct Member {
@@ -49,7 +52,8 @@ class DispatchObject : public IDispatch, public ISupportErrorInfo {
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID interfaceId) override;
 
  protected:
-  DispatchObject(const IID& interfaceId, std::span<const Member> members);
+  DispatchObject(const IID& interfaceId, std::span<const Member> members,
+                 Monitoring monitoring = Monitoring::Outlook);
   virtual ~DispatchObject();
 
   // Performs a call that passed look-up, counting and the armed faults.
@@ -64,10 +68,13 @@ class DispatchObject : public IDispatch, public ISupportErrorInfo {
   // Disconnected once Outlook restarts after the object was made.
   bool Disconnected() const;
 
+  void Observe(OutlookCall call, std::wstring_view member) const;
+
   volatile LONG references_ = 1;
   const LONG generation_;
   const IID& interfaceId_;
   std::span<const Member> members_;
+  const Monitoring monitoring_;
 };
 
 // Makes a new object with the one reference its creator takes over.
@@ -76,8 +83,19 @@ IDispatchPtr MakeObject(Arguments&&... arguments) {
   return IDispatchPtr(static_cast<IDispatch*>(new Object(std::forward<Arguments>(arguments)...)), false);
 }
 
-// Stand-in objects alive in this process.
+// Outlook objects alive in this process.
 long LiveDispatchObjects();
+// Counts an Outlook object that is no DispatchObject (an enumerator) among
+// the live ones for as long as it lives.
+class LiveOutlookObject {
+ public:
+  LiveOutlookObject();
+  ~LiveOutlookObject();
+  LiveOutlookObject(const LiveOutlookObject&) = delete;
+  LiveOutlookObject& operator=(const LiveOutlookObject&) = delete;
+};
+// Private objects alive in this process.
+long LivePrivateObjects();
 
 // Every object made before this answers RPC_E_DISCONNECTED from now on.
 void DisconnectEveryObject();

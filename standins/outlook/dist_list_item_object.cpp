@@ -13,10 +13,13 @@ namespace {
 constexpr DISPID kEntryId = 1;
 constexpr DISPID kLastModificationTime = 2;
 constexpr DISPID kParent = 3;
-constexpr std::array<Member, 3> kMembers{{
+constexpr DISPID kClass = 4;
+constexpr long kDistributionListClass = 69;  // olDistributionList
+constexpr std::array<Member, 4> kMembers{{
     {kEntryIdName, kEntryId, MemberAccess::Read, OutlookCall::PropertyGet},
     {L"LastModificationTime", kLastModificationTime, MemberAccess::Read, OutlookCall::PropertyGet},
     {L"Parent", kParent, MemberAccess::Read, OutlookCall::PropertyGet},
+    {L"Class", kClass, MemberAccess::Read, OutlookCall::PropertyGet},
 }};
 
 class DistListItem final : public DispatchObject {
@@ -33,6 +36,9 @@ class DistListItem final : public DispatchObject {
         return;
       case kLastModificationTime:
         ReturnDate(result, item_.lastModificationTime);
+        return;
+      case kClass:
+        ReturnLong(result, kDistributionListClass);
         return;
       default:
         ReturnObject(result, NewContactsFolderObject());

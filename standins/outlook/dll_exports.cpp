@@ -7,7 +7,8 @@
 
 #include <string>
 
-#include "application_factory.h"
+#include "class_factories.h"
+#include "module_path.h"
 #include "outlook_ids.h"
 #include "outlook_standin.h"
 #include "registration.h"
@@ -15,19 +16,6 @@
 namespace {
 
 HMODULE thisModule = nullptr;
-
-std::wstring ModulePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(thisModule, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
 
 }  // namespace
 
@@ -54,7 +42,7 @@ STDAPI DllCanUnloadNow() {
 }
 
 STDAPI DllRegisterServer() {
-  const std::wstring path = ModulePath();
+  const std::wstring path = outlook_standin::ModulePath(thisModule);
   if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
   return outlook_standin::RegisterServer(path);
 }

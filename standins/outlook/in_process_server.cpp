@@ -1,6 +1,6 @@
 #include "com_pointers.h"
 
-#include "application_factory.h"
+#include "class_factories.h"
 #include "outlook_ids.h"
 #include "outlook_standin.h"
 

@@ -1,8 +1,11 @@
 // _Items: a collection over the folder with its own walk position, in folder
-// order or, once sorted, in the order of modification times.
+// order or, once sorted, in the order of modification times; indexed access
+// (Item, its default member) and enumeration (_NewEnum, For Each) follow the
+// same order.
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ascii_case.h"
 #include "com_failure.h"
@@ -21,14 +24,18 @@ constexpr DISPID kGetFirst = 3;
 constexpr DISPID kGetNext = 4;
 constexpr DISPID kGetLast = 5;
 constexpr DISPID kSort = 6;
+constexpr DISPID kItem = DISPID_VALUE;
+constexpr DISPID kNewEnum = DISPID_NEWENUM;
 constexpr long kContactItemType = 2;  // olContactItem
-constexpr std::array<Member, 6> kMembers{{
+constexpr std::array<Member, 8> kMembers{{
     {L"Count", kCount, MemberAccess::Read, OutlookCall::Count},
     {L"Add", kAdd, MemberAccess::Method, OutlookCall::Add},
     {L"GetFirst", kGetFirst, MemberAccess::Method, OutlookCall::GetFirst},
     {L"GetNext", kGetNext, MemberAccess::Method, OutlookCall::GetNext},
     {L"GetLast", kGetLast, MemberAccess::Method, OutlookCall::GetLast},
     {L"Sort", kSort, MemberAccess::Method, OutlookCall::Sort},
+    {L"Item", kItem, MemberAccess::Method, OutlookCall::Item},
+    {L"_NewEnum", kNewEnum, MemberAccess::Read, OutlookCall::NewEnum},
 }};
 
 // The one sort key this stand-in offers; Outlook accepts the name with or
@@ -52,6 +59,10 @@ class Items final : public DispatchObject {
       Sort(Arguments::ForCall(params, 1, 2));
       return;
     }
+    if (member.id == kItem) {
+      ReturnObject(result, ItemAt(Arguments::ForCall(params, 1, 1)));
+      return;
+    }
     Arguments::ForCall(params, 0, 0);
     const auto lock = LockStandin();
     switch (member.id) {
@@ -69,6 +80,9 @@ class Items final : public DispatchObject {
       case kGetLast:
         ReturnObject(result, Last(lock));
         return;
+      case kNewEnum:
+        ReturnUnknown(result, NewItemEnumerator(InOrder(lock)));
+        return;
     }
   }
 
@@ -80,6 +94,37 @@ class Items final : public DispatchObject {
     descending_ = arguments.Has(1) && arguments.Long(1) != 0;
     position_.reset();
     timeOrderPosition_.reset();
+  }
+
+  // Item(index): the index-th item, counting from 1, as Outlook counts.
+  // Outlook also matches a text against the items' subjects; contacts of the
+  // stand-in have no subject, so a text that is no number finds nothing.
+  IDispatchPtr ItemAt(const Arguments& arguments) {
+    long index = 0;
+    try {
+      index = arguments.Long(0);
+    } catch (const DispatchRefusal&) {
+      throw ComFailure(kNotFound, L"The attempted operation failed. An object could not be found.");
+    }
+    std::optional<journal::StoredItem> found;
+    if (index >= 1) {
+      const auto lock = LockStandin();
+      found = TheContactsFolder().ItemAt(lock, static_cast<std::size_t>(index - 1), descending_);
+    }
+    if (!found) throw ComFailure(DISP_E_BADINDEX, L"Array index out of bounds.");
+    return NewItemObject(std::move(*found));
+  }
+
+  // Every item, in the collection's order.
+  std::vector<journal::StoredItem> InOrder(const StandinLock& lock) const {
+    if (!descending_) return TheContactsFolder().Items(lock);
+    std::vector<journal::StoredItem> items;
+    std::optional<ContactsFolder::TimeOrderPosition> at;
+    while (auto found = TheContactsFolder().ItemAfterInTimeOrder(lock, at, *descending_)) {
+      at = found->first;
+      items.push_back(std::move(found->second));
+    }
+    return items;
   }
 
   static void Add(const Arguments& arguments, VARIANT* result) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 namespace outlook_standin {
 namespace {
 
@@ -21,17 +23,30 @@ QueryMutant TheQueryMutant() {
   return query;
 }
 
+// The mutex's state, or nothing when it does not exist or cannot be asked.
+std::optional<MutantBasicInformation> QueryNamedMutex(const std::wstring& name) {
+  const QueryMutant query = TheQueryMutant();
+  if (query == nullptr) return std::nullopt;
+  const HANDLE mutex = OpenMutexW(kMutantQueryState, FALSE, name.c_str());
+  if (mutex == nullptr) return std::nullopt;
+  MutantBasicInformation information{};
+  const bool answered = query(mutex, 0, &information, sizeof information, nullptr) >= 0;
+  CloseHandle(mutex);
+  if (!answered) return std::nullopt;
+  return information;
+}
+
 }  // namespace
 
 bool CallerOwnsNamedMutex(const std::wstring& name) {
-  const QueryMutant query = TheQueryMutant();
-  if (query == nullptr) return false;
-  const HANDLE mutex = OpenMutexW(kMutantQueryState, FALSE, name.c_str());
-  if (mutex == nullptr) return false;
-  MutantBasicInformation information{};
-  const bool owned = query(mutex, 0, &information, sizeof information, nullptr) >= 0 && information.ownedByCaller;
-  CloseHandle(mutex);
-  return owned;
+  const auto state = QueryNamedMutex(name);
+  return state && state->ownedByCaller;
+}
+
+// A free mutex counts 1; an owned one 1 minus its owner's recursion count.
+bool SomeoneOwnsNamedMutex(const std::wstring& name) {
+  const auto state = QueryNamedMutex(name);
+  return state && state->currentCount < 1;
 }
 
 }  // namespace outlook_standin

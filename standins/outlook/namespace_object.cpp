@@ -1,5 +1,5 @@
 // _NameSpace: the MAPI namespace, which leads to the default Contacts folder
-// and to any stored item by its EntryID.
+// and, by EntryID, to any of its items.
 #include <array>
 
 #include "com_failure.h"

@@ -4,6 +4,8 @@
 
 #include "com_pointers.h"
 
+#include <vector>
+
 #include "journal_format.h"
 
 namespace outlook_standin {
@@ -17,8 +19,12 @@ IDispatchPtr NewItems();
 // until its Save.
 IDispatchPtr NewContactItem(journal::StoredItem item);
 IDispatchPtr NewDistListItem(journal::StoredItem item);
-// The object for a stored item of either kind.
+// The contact or distribution list object over its own copy of `item`.
 IDispatchPtr NewItemObject(journal::StoredItem item);
+// An enumerator (IEnumVARIANT) over `items`, which it yields as item objects.
+IUnknownPtr NewItemEnumerator(std::vector<journal::StoredItem> items);
+// The private control object (control_object.cpp).
+IDispatchPtr NewControl();
 
 // The EntryID of the default Contacts folder.
 inline constexpr wchar_t kContactsFolderEntryId[] = L"00000000A3C1F2D94B7E5A10B1C3D5E7F9A2B4C602000000";

@@ -1,11 +1,12 @@
-// Control surface of the Outlook stand-in, for tests and tools that serve the
-// stand-in from inside their own process.
+// Control surface of the Outlook stand-in, for tests and tools.
 //
 // The stand-in answers the Outlook application class and the five dual
 // interfaces the contact core uses, through IDispatch by name, and keeps the
 // default Contacts folder in a file. Everything here is process-wide: the
 // folder, the call counters and the armed faults are shared by every stand-in
-// object in the process, on every thread.
+// object in the process, on every thread. It steers the stand-in served from
+// this process, or, while a LocalServerControl lives, the local server
+// (OutlookStandin.exe) that COM starts as Outlook.
 #pragma once
 
 #include <windows.h>
@@ -86,7 +87,11 @@ enum class OutlookCall {
   PropertyPut,        // any contact property write
   Save,
   Delete,
+  Item,           // Items.Item, by index
+  NewEnum,        // Items._NewEnum, the start of a For Each
+  CreateItem,     // Application.CreateItem
 };
+inline constexpr OutlookCall kLastOutlookCall = OutlookCall::CreateItem;
 
 void ResetCallCounts();
 long CallCount(OutlookCall call);
@@ -121,7 +126,9 @@ void DisarmFaults();
 // A client that promises to make its Outlook calls only while holding a lock
 // of its own (a named mutex) can have that kept: from now on every call checks
 // that the calling thread owns the named mutex `name` and counts the calls
-// that do not. An empty name stops the checking, and so does ResetFolder.
+// that do not; the local server, whose callers are other processes, checks
+// that some thread owns it. An empty name stops the checking, and so does
+// ResetFolder.
 void WatchCallerLock(std::wstring name);
 // Calls made without the watched lock since WatchCallerLock last started.
 long CallsWithoutLock();
@@ -135,6 +142,29 @@ long LiveObjectCount();
 // answers RPC_E_DISCONNECTED to every call from now on, as a proxy to the
 // ended process does, while objects made afterwards work.
 void RestartOutlook();
+
+// While it lives, the control surface steers the local server instead: its
+// store binding, call counters, faults, the watched lock, restarts and live
+// objects. The folder itself
+// is shared through the store file, which this process and the server both
+// read and write. COM must be initialised on the thread; the functions above
+// then work from any thread with COM initialised. A server that went away
+// (killed, say) is replaced by a new one, bound to the same store file, on
+// the next call.
+class LocalServerControl {
+ public:
+  LocalServerControl();
+  ~LocalServerControl();
+  LocalServerControl(const LocalServerControl&) = delete;
+  LocalServerControl& operator=(const LocalServerControl&) = delete;
+
+  // The process id of the server, started when none runs.
+  DWORD ServerProcessId();
+  // Ends the server process at once, as a crash would, and waits until it
+  // has gone. Every proxy into it is dead then; the next activation starts a
+  // new server.
+  void KillServer();
+};
 
 // Serves the application class from this process (CoRegisterClassObject) for
 // as long as the object lives. COM must be initialised on the thread.

@@ -50,7 +50,8 @@ class CountingFile final : public FileAccess {
 
 long OutlookCalls() {
   long calls = 0;
-  for (int call = static_cast<int>(OutlookCall::CreateApplication); call <= static_cast<int>(OutlookCall::Delete); ++call) {
+  for (int call = static_cast<int>(OutlookCall::CreateApplication);
+       call <= static_cast<int>(outlook_standin::kLastOutlookCall); ++call) {
     calls += outlook_standin::CallCount(static_cast<OutlookCall>(call));
   }
   return calls;

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "served_standin.h"
+
 namespace test_support {
 
 namespace {
@@ -17,7 +19,7 @@ class OutlookEnvironment : public ::testing::Environment {
     store_ = std::filesystem::path(temp) /
              (L"qm-test-" + std::to_wstring(GetCurrentProcessId()) + L".olstore");
     outlook_standin::UseStoreFile(store_);
-    server_ = std::make_unique<outlook_standin::InProcessServer>();
+    server_ = std::make_unique<ServedStandin>();
   }
 
   void TearDown() override {
@@ -29,7 +31,7 @@ class OutlookEnvironment : public ::testing::Environment {
 
  private:
   std::filesystem::path store_;
-  std::unique_ptr<outlook_standin::InProcessServer> server_;
+  std::unique_ptr<ServedStandin> server_;
 };
 
 const auto* const registered = ::testing::AddGlobalTestEnvironment(new OutlookEnvironment);

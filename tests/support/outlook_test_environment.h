@@ -1,6 +1,7 @@
 // What every test that talks to Outlook shares: COM initialised on the main
-// thread, the Outlook stand-in served from inside the test process with its
-// folder in a file of this process's own, and a fixture that starts each test
+// thread, the Outlook stand-in served from inside the test process (or by the
+// local server, see served_standin.h) with its folder in a file of this
+// process's own, and a fixture that starts each test
 // with an empty folder, no faults and zeroed call counters.
 #pragma once
 

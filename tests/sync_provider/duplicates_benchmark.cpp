@@ -30,8 +30,8 @@ using outlook_standin::OutlookCall;
 
 long OutlookCalls() {
   long calls = 0;
-  for (int call = static_cast<int>(OutlookCall::CreateApplication); call <= static_cast<int>(OutlookCall::Delete);
-       ++call) {
+  for (int call = static_cast<int>(OutlookCall::CreateApplication);
+       call <= static_cast<int>(outlook_standin::kLastOutlookCall); ++call) {
     calls += outlook_standin::CallCount(static_cast<OutlookCall>(call));
   }
   return calls;

@@ -4,7 +4,7 @@ set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 required_packages=(cmake make g++ g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
-                   wine64 wine32:i386 xvfb googletest wixl clang libclang-rt-14-dev python3-vobject php-cli
+                   wine64 wine32:i386 libwine-dev xvfb googletest wixl clang libclang-rt-14-dev python3-vobject php-cli
                    php-sabre-vobject)
 # What the screenshot scripts need on top: the screen grabber, Wine's own fonts
 # (Tahoma, MS Sans Serif, Marlett) and Noto for every script of the sample

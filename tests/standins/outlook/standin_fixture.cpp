@@ -20,15 +20,15 @@ void StandinTest::SetUp() {
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   const std::string name = std::string(test->test_suite_name()) + "-" + test->name();
   storeFile_ = FreshStoreFile(std::wstring(name.begin(), name.end()));
+  server_.emplace();
   UseStoreFile(storeFile_);
   ResetFolder();
   liveObjectsBefore_ = LiveObjectCount();
-  server_.emplace();
 }
 
 void StandinTest::TearDown() {
-  server_.reset();
   EXPECT_EQ(LiveObjectCount(), liveObjectsBefore_) << "stand-in objects leaked";
+  server_.reset();
   CoUninitialize();
   std::filesystem::remove(storeFile_);
 }

@@ -1,6 +1,7 @@
 // A test with COM initialised (multithreaded apartment), the stand-in
-// served from this process over an empty store file of its own, and a check
-// that the test released every stand-in object it was given.
+// served from this process (or by the local server, see served_standin.h)
+// over an empty store file of its own, and a check that the test released
+// every stand-in object it was given.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include "com_pointers.h"
 #include "outlook_standin.h"
+#include "served_standin.h"
 
 namespace outlook_standin::testing {
 
@@ -29,10 +31,13 @@ class StandinTest : public ::testing::Test {
   // A new Items collection of the Contacts folder.
   IDispatchPtr NewItems();
 
+  // The local server's control; null when the stand-in is in process.
+  LocalServerControl* LocalServer() { return server_ ? server_->LocalServer() : nullptr; }
+
   std::filesystem::path storeFile_;
 
  private:
-  std::optional<InProcessServer> server_;
+  std::optional<test_support::ServedStandin> server_;
   long liveObjectsBefore_ = 0;
 };
 

@@ -1,4 +1,4 @@
-#include "application_factory.h"
+#include "class_factories.h"
 
 #include <new>
 
@@ -12,11 +12,17 @@ namespace {
 volatile LONG serverLocks = 0;
 volatile LONG liveFactories = 0;
 
-class ApplicationFactory final : public IClassFactory {
+// Makes the object a factory serves. Only the application counts as an
+// Outlook call (and can be made to fail); the control class is private.
+using ObjectMaker = IDispatchPtr (*)();
+
+class ClassFactory final : public IClassFactory {
  public:
-  ApplicationFactory() { InterlockedIncrement(&liveFactories); }
-  ApplicationFactory(const ApplicationFactory&) = delete;
-  ApplicationFactory& operator=(const ApplicationFactory&) = delete;
+  ClassFactory(ObjectMaker make, bool monitored) : make_(make), monitored_(monitored) {
+    InterlockedIncrement(&liveFactories);
+  }
+  ClassFactory(const ClassFactory&) = delete;
+  ClassFactory& operator=(const ClassFactory&) = delete;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override {
     if (!object) return E_POINTER;
@@ -40,8 +46,8 @@ class ApplicationFactory final : public IClassFactory {
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
     try {
-      TheCallMonitor().Observe(OutlookCall::CreateApplication, L"");
-      return NewApplication()->QueryInterface(interfaceId, object);
+      if (monitored_) TheCallMonitor().Observe(OutlookCall::CreateApplication, L"");
+      return make_()->QueryInterface(interfaceId, object);
     } catch (const ComFailure& failure) {
       return failure.Result();
     } catch (const std::bad_alloc&) {
@@ -59,17 +65,21 @@ class ApplicationFactory final : public IClassFactory {
   }
 
  private:
-  ~ApplicationFactory() { InterlockedDecrement(&liveFactories); }
+  ~ClassFactory() { InterlockedDecrement(&liveFactories); }
 
   volatile LONG references_ = 1;
+  const ObjectMaker make_;
+  const bool monitored_;
 };
 
 }  // namespace
 
-IClassFactory* NewApplicationFactory() { return new (std::nothrow) ApplicationFactory(); }
+IClassFactory* NewApplicationFactory() { return new (std::nothrow) ClassFactory(NewApplication, true); }
 
-bool FactoriesInUse() {
-  return InterlockedCompareExchange(&serverLocks, 0, 0) != 0 || InterlockedCompareExchange(&liveFactories, 0, 0) != 0;
-}
+IClassFactory* NewControlFactory() { return new (std::nothrow) ClassFactory(NewControl, false); }
+
+bool FactoriesInUse() { return ServerLocked() || InterlockedCompareExchange(&liveFactories, 0, 0) != 0; }
+
+bool ServerLocked() { return InterlockedCompareExchange(&serverLocks, 0, 0) != 0; }
 
 }  // namespace outlook_standin

@@ -1,0 +1,80 @@
+#include "local_server.h"
+
+#include <objbase.h>
+
+#include "class_factories.h"
+#include "com_pointers.h"
+#include "dispatch_object.h"
+#include "outlook_ids.h"
+
+namespace outlook_standin {
+namespace {
+
+// How long the server stays after its last client left: a client that
+// reconnects at once (a program's next command, say) finds it still there
+// instead of racing its shutdown.
+constexpr DWORD kLingerMs = 2000;
+// How long a server that COM started waits for its first client.
+constexpr DWORD kUnclaimedMs = 30000;
+constexpr UINT kCheckIntervalMs = 250;
+
+DWORD Register(const GUID& classId, IClassFactory* factory) {
+  if (!factory) _com_issue_error(E_OUTOFMEMORY);
+  const IClassFactoryPtr owner(factory, false);
+  DWORD cookie = 0;
+  const HRESULT registered =
+      CoRegisterClassObject(classId, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie);
+  if (FAILED(registered)) _com_issue_error(registered);
+  return cookie;
+}
+
+// A single-threaded apartment receives its calls as window messages. Where no
+// window can be made (Wine without a display, say) nothing could ever be
+// served, so the server says so at once instead of leaving clients waiting.
+void RequireWindows() {
+  const HWND probe = CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  if (!probe) _com_issue_error(HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_INVALID_WINDOW_HANDLE));
+  DestroyWindow(probe);
+}
+
+bool ClientsPresent() { return LiveDispatchObjects() > 0 || LivePrivateObjects() > 0 || ServerLocked(); }
+
+}  // namespace
+
+LocalServer::LocalServer() {
+  RequireWindows();
+  applicationCookie_ = Register(kApplicationClassId, NewApplicationFactory());
+  try {
+    controlCookie_ = Register(kControlClassId, NewControlFactory());
+  } catch (...) {
+    CoRevokeClassObject(applicationCookie_);
+    throw;
+  }
+}
+
+LocalServer::~LocalServer() {
+  CoRevokeClassObject(controlCookie_);
+  CoRevokeClassObject(applicationCookie_);
+}
+
+void LocalServer::Run() {
+  const UINT_PTR timer = SetTimer(nullptr, 0, kCheckIntervalMs, nullptr);
+  DWORD idleSince = GetTickCount();
+  DWORD allowedIdle = kUnclaimedMs;
+  MSG message;
+  for (;;) {
+    const BOOL received = GetMessageW(&message, nullptr, 0, 0);
+    if (received == 0 || received == -1) break;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    if (ClientsPresent()) {
+      idleSince = GetTickCount();
+      allowedIdle = kLingerMs;
+    } else if (GetTickCount() - idleSince >= allowedIdle) {
+      break;
+    }
+  }
+  KillTimer(nullptr, timer);
+}
+
+}  // namespace outlook_standin
