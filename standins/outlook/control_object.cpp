@@ -82,10 +82,10 @@ class Control final : public DispatchObject {
         return;
       }
       case kArmFault: {
-        const auto arguments = Arguments::ForCall(params, 6, 6);
+        const auto arguments = Arguments::ForCall(params, 7, 7);
         TheCallMonitor().Arm(Fault{CallNamed(arguments.Long(0)), static_cast<HRESULT>(arguments.Long(1)),
                                    arguments.Long(2), arguments.Text(3), arguments.Long(4) != 0,
-                                   arguments.Long(5) != 0});
+                                   arguments.Long(5) != 0, arguments.Long(6) != 0});
         return;
       }
       case kDisarmFaults:

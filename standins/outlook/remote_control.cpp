@@ -87,7 +87,8 @@ long RemoteControl::CallCount(OutlookCall call, const std::optional<std::wstring
 void RemoteControl::ArmFault(const Fault& fault) {
   Call(L"ArmFault", {_variant_t(static_cast<long>(fault.call)), _variant_t(static_cast<long>(fault.result)),
                      _variant_t(fault.occurrence), _variant_t(fault.property.c_str()),
-                     _variant_t(fault.sticky ? 1L : 0L), _variant_t(fault.asException ? 1L : 0L)});
+                     _variant_t(fault.sticky ? 1L : 0L), _variant_t(fault.asException ? 1L : 0L),
+                     _variant_t(fault.endsProcess ? 1L : 0L)});
 }
 
 void RemoteControl::DisarmFaults() { Call(L"DisarmFaults", {}); }
