@@ -33,7 +33,16 @@ HRESULT Invoke(IDispatch* control, const wchar_t* name, std::initializer_list<_v
 
 }  // namespace
 
-RemoteControl::RemoteControl() { Control(true); }
+RemoteControl::RemoteControl() {
+  try {
+    Control(true);
+  } catch (const _com_error&) {
+    // A server that was just ending (its last client gone) or killed cannot
+    // take the connection; the next attempt starts a new one.
+    Sleep(500);
+    Control(true);
+  }
+}
 
 IDispatchPtr RemoteControl::Control(bool replaceKept) {
   const bool owner = GetCurrentThreadId() == ownerThread_;
