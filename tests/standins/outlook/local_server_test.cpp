@@ -88,7 +88,9 @@ TEST_F(LocalServerTest, RegistersAsLocalServerWithTheTypeLibraryForItsInterfaces
     EXPECT_NE(command->find(L"OutlookStandin.exe\""), std::wstring::npos) << when << ": " << *command;
     EXPECT_FALSE(KeyExists(kApplicationClassKey + L"\\InprocServer32")) << when;
     EXPECT_EQ(RegistryText(L"Outlook.Application\\CLSID"), L"{0006F03A-0000-0000-C000-000000000046}") << when;
-    EXPECT_TRUE(KeyExists(L"TypeLib\\" + GuidText(kTypeLibraryId) + L"\\1.0\\0\\win64")) << when;
+    // The type library is registered for the server's own word size.
+    const std::wstring platform = sizeof(void*) == 8 ? L"win64" : L"win32";
+    EXPECT_TRUE(KeyExists(L"TypeLib\\" + GuidText(kTypeLibraryId) + L"\\1.0\\0\\" + platform)) << when;
     for (const GUID* iid : {&kApplicationInterfaceId, &kNameSpaceInterfaceId, &kFolderInterfaceId,
                             &kItemsInterfaceId, &kContactItemInterfaceId, &kDistListItemInterfaceId}) {
       const std::wstring key = L"Interface\\" + GuidText(*iid);
