@@ -2,11 +2,11 @@
 #include <iostream>
 
 #include "converter.h"
-#include "posix_files.h"
+#include "system_files.h"
 #include "terminal.h"
 
 int main(int argc, char** argv) {
-  contact_convert::PosixFiles files;
+  contact_convert::SystemFiles files;
   return contact_convert::RunConverter(std::vector<std::string>(argv + 1, argv + argc), files, std::cout, std::cerr,
                                        console::StandardErrorIsTerminal());
 }

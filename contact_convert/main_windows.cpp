@@ -5,9 +5,9 @@
 #include <iostream>
 
 #include "converter.h"
+#include "system_files.h"
 #include "terminal.h"
 #include "utf8_text.h"
-#include "windows_files.h"
 
 int wmain(int argc, wchar_t** argv) {
   SetConsoleOutputCP(CP_UTF8);
@@ -17,6 +17,6 @@ int wmain(int argc, wchar_t** argv) {
     contact_core::AppendUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(argv[i])), word);
     words.push_back(std::move(word));
   }
-  contact_convert::WindowsFiles files;
+  contact_convert::SystemFiles files;
   return contact_convert::RunConverter(words, files, std::cout, std::cerr, console::StandardErrorIsTerminal());
 }

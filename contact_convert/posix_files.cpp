@@ -1,4 +1,4 @@
-#include "posix_files.h"
+#include "system_files.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -67,11 +67,11 @@ std::unique_ptr<quillmere::FileAccess> Open(const std::filesystem::path& path, i
 
 }  // namespace
 
-std::unique_ptr<quillmere::FileAccess> PosixFiles::OpenToRead(const std::filesystem::path& path) {
+std::unique_ptr<quillmere::FileAccess> SystemFiles::OpenToRead(const std::filesystem::path& path) {
   return Open(path, O_RDONLY);
 }
 
-std::unique_ptr<quillmere::FileAccess> PosixFiles::OpenToAppend(const std::filesystem::path& path) {
+std::unique_ptr<quillmere::FileAccess> SystemFiles::OpenToAppend(const std::filesystem::path& path) {
   const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (descriptor < 0) return nullptr;
   auto file = std::make_unique<PosixFile>(descriptor);
@@ -80,11 +80,11 @@ std::unique_ptr<quillmere::FileAccess> PosixFiles::OpenToAppend(const std::files
   return file;
 }
 
-std::unique_ptr<quillmere::FileAccess> PosixFiles::CreateNew(const std::filesystem::path& path) {
+std::unique_ptr<quillmere::FileAccess> SystemFiles::CreateNew(const std::filesystem::path& path) {
   return Open(path, O_RDWR | O_CREAT | O_EXCL);
 }
 
-bool PosixFiles::ReplaceWith(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool SystemFiles::ReplaceWith(const std::filesystem::path& from, const std::filesystem::path& to) {
   const int descriptor = open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) return false;
   const bool synced = fsync(descriptor) == 0;

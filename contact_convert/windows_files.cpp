@@ -1,4 +1,4 @@
-#include "windows_files.h"
+#include "system_files.h"
 
 #include <windows.h>
 
@@ -6,19 +6,19 @@
 
 namespace contact_convert {
 
-std::unique_ptr<quillmere::FileAccess> WindowsFiles::OpenToRead(const std::filesystem::path& path) {
+std::unique_ptr<quillmere::FileAccess> SystemFiles::OpenToRead(const std::filesystem::path& path) {
   return quillmere::Win32File::OpenForImport(path.wstring());
 }
 
-std::unique_ptr<quillmere::FileAccess> WindowsFiles::OpenToAppend(const std::filesystem::path& path) {
+std::unique_ptr<quillmere::FileAccess> SystemFiles::OpenToAppend(const std::filesystem::path& path) {
   return quillmere::Win32File::OpenForExport(path.wstring());
 }
 
-std::unique_ptr<quillmere::FileAccess> WindowsFiles::CreateNew(const std::filesystem::path& path) {
+std::unique_ptr<quillmere::FileAccess> SystemFiles::CreateNew(const std::filesystem::path& path) {
   return quillmere::Win32File::CreateNew(path.wstring());
 }
 
-bool WindowsFiles::ReplaceWith(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool SystemFiles::ReplaceWith(const std::filesystem::path& from, const std::filesystem::path& to) {
   {
     const auto written = quillmere::Win32File::OpenForExport(from.wstring());
     if (!written || !written->Flush()) return false;

@@ -10,7 +10,7 @@
 #include "contact_file_bytes.h"
 #include "contact_samples.h"
 #include "converter.h"
-#include "posix_files.h"
+#include "system_files.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ class Converter : public ::testing::Test {
   fs::path In(const std::string& name) const { return folder_ / name; }
 
   int Run(std::vector<std::string> words) {
-    contact_convert::PosixFiles files;
+    contact_convert::SystemFiles files;
     std::ostringstream out, err;
     const int code = contact_convert::RunConverter(words, files, out, err);
     output_ = out.str();
@@ -154,7 +154,7 @@ TEST_F(Converter, HelpPrintsTheUsageAndChangesNothing) {
 TEST_F(Converter, ProgressOnlyOnATerminalAndNotWhenQuiet) {
   WriteWholeFile(In("book.fs"), FileWithRecords(contact_samples::Records()));
   const auto run = [&](std::vector<std::string> words, bool terminal) {
-    contact_convert::PosixFiles files;
+    contact_convert::SystemFiles files;
     std::ostringstream out, err;
     EXPECT_EQ(contact_convert::RunConverter(words, files, out, err, terminal), contact_convert::kExitDone);
     return err.str();
