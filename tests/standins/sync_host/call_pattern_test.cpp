@@ -258,6 +258,12 @@ TEST_F(CallPatternTest, TracedSynchronisationsUseEveryPublishedMethodAndStatusCo
   EXPECT_TRUE(std::any_of(stopped.begin(), stopped.end(), [](const Call& call) { return StatusOf(call) == "RSC_INTERRUPT"; }));
 
   Traced(Sync({L"--trace", L"--unpair"}), "end of the partnership");
+  EXPECT_FALSE(std::filesystem::exists(state_)) << "the partnership is forgotten";
+  // Pairing anew loses and doubles nothing, and carries what the stopped
+  // synchronisation left.
+  const auto paired = Sync();
+  EXPECT_EQ(paired.exitCode, 0u) << paired.output;
+  ExpectConverged();
   {
     std::ofstream(folder_ / L"unreadable.dvc", std::ios::binary) << "not a device store";
     Traced(standin_testing::Run(standin_testing::ProgramBesideTest(L"SyncHost.exe"),

@@ -27,6 +27,12 @@ TEST(CommandLine, ReadsEveryOption) {
   EXPECT_EQ(Parse({L"--device", L"d", L"--conflicts", L"desktop"}).policy, ConflictPolicy::DesktopWins);
   EXPECT_FALSE(Parse({L"--no-sync", L"--options"}).synchronise) << "no device needed";
   EXPECT_TRUE(Parse({L"--help"}).help);
+  const HostOptions contract = Parse({L"--device", L"d", L"--watch", L"--trace", L"--date-changed", L"--remote"});
+  EXPECT_TRUE(contract.watch && contract.trace && contract.dateChanged && contract.remote);
+  const HostOptions unpair = Parse({L"--device", L"C:\\d", L"--unpair"});
+  EXPECT_TRUE(unpair.unpair);
+  EXPECT_FALSE(unpair.synchronise) << "ending the partnership synchronises nothing";
+  EXPECT_EQ(unpair.state, L"C:\\d.partnership");
 }
 
 TEST(CommandLine, RefusesMistakes) {
@@ -53,6 +59,11 @@ TEST(CommandLine, NamesWhatItRefuses) {
       {{L"--device", L"a", L"extra"}, "unknown argument \"extra\""},
       {{L"--device", L"a", L"--conflicts"}, "--conflicts needs a value"},
       {{L"--no-sync"}, "--no-sync leaves nothing to do without --options or --remove-duplicates"},
+      {{L"--device", L"a", L"--remote", L"--options"}, "--options opens a window, which a remote connection must not"},
+      {{L"--device", L"a", L"--watch", L"--no-sync", L"--options"},
+       "--watch synchronises; it cannot go with --no-sync or --unpair"},
+      {{L"--device", L"a", L"--watch", L"--unpair"}, "--watch synchronises; it cannot go with --no-sync or --unpair"},
+      {{L"--unpair"}, "give the device's store with --device (or the host state with --state) for --unpair"},
   };
   for (const auto& row : cases) {
     try {
