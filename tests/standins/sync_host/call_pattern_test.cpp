@@ -332,5 +332,33 @@ TEST_F(CallPatternTest, AChangeInOutlookWhileWatchingReachesTheDeviceWithoutAnot
   EXPECT_NE(found, calls.begin() + static_cast<std::ptrdiff_t>(begins[1])) << "no poll from another thread found the change";
 }
 
+// The service manager's timer polls while a synchronisation runs: the poll,
+// from another thread in an apartment of its own, finds no change and leaves
+// the enumeration and the writes of the synchronisation whole.
+TEST_F(CallPatternTest, APollDuringASynchronisationNeitherStartsAnotherNorDisturbsIt) {
+  std::vector<outlook_standin::FolderItem> contacts;
+  for (const wchar_t* name : {L"Berg", L"Lind", L"Moe", L"Nygaard", L"Ohlsson", L"Pihl"}) {
+    contacts.push_back(FullContact(name, L"A"));
+  }
+  const auto ids = Seed(contacts);
+  ASSERT_EQ(Sync().exitCode, 0u);
+  for (const std::size_t i : {0, 2, 4}) EditOnDesktop(ids[i], FieldId::Title, L"Dr");
+  AddOnDesktop(L"Quist");
+  AddOnDevice(L"Rask");
+  EditOnDevice(DeviceIdOf(ids[1]), FieldId::CompanyName, u"Lind AB");
+
+  const auto run = SyncWithFaults({L"trace", L"pollduring", L"3"});
+  const auto calls = Traced(run, "synchronisation polled midway");
+  bool inSync = false, polledDuring = false;
+  for (const Call& call : calls) {
+    if (StatusOf(call) == "RSC_BEGIN_SYNC") inSync = true;
+    if (StatusOf(call) == "RSC_END_SYNC") inSync = false;
+    if (inSync && call.thread != 1 && call.method == "IsFolderChanged") polledDuring = true;
+  }
+  EXPECT_TRUE(polledDuring) << run.output;
+  EXPECT_TRUE(Has(run.output, "  sent      Quist")) << run.output;
+  ExpectConverged();
+}
+
 }  // namespace
 }  // namespace sync_host_testing

@@ -7,6 +7,9 @@
 //   trace: every call into the provider is printed, as SyncHost --trace does
 //   stopafter N: the synchronisation is asked to stop (as Ctrl+C does) the
 //          N-th time it asks whether to go on, between two contacts
+//   pollduring N: instead, the N-th time it asks, another thread in an
+//          apartment of its own polls IsFolderChanged once, as the service
+//          manager's timer does, and the synchronisation goes on
 //   FAULT: fail CALL OCCURRENCE HRESULT PROPERTY   that call fails
 //          failall CALL OCCURRENCE HRESULT PROPERTY   that call and every later one fail
 //          end CALL OCCURRENCE PROPERTY             that call ends the process
@@ -19,6 +22,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "call_trace.h"
@@ -50,6 +54,19 @@ std::vector<outlook_standin::Fault> ParseFaults(const std::vector<std::wstring>&
   return faults;
 }
 
+void PollFromAnotherApartment(sync_host::ProviderConnection& connection) {
+  std::thread poll([&] {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return;
+    try {
+      connection.FolderChanged();
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "sync_chaos_host: the poll failed: %s\n", error.what());
+    }
+    CoUninitialize();
+  });
+  poll.join();
+}
+
 int Run(const std::vector<std::wstring>& args) {
   if (args.size() < 3) throw std::invalid_argument("usage: sync_chaos_host DEVICE STATE POLICY [faults]");
   const auto policy = sync_host::ParseConflictPolicy(args[2]);
@@ -60,8 +77,9 @@ int Run(const std::vector<std::wstring>& args) {
   const bool trace = !words.empty() && words.front() == L"trace";
   if (trace) words.erase(words.begin());
   long askedBeforeStop = -1;
-  if (words.size() >= 2 && words.front() == L"stopafter") {
-    askedBeforeStop = std::stol(words[1]);
+  long askedBeforePoll = -1;
+  if (words.size() >= 2 && (words.front() == L"stopafter" || words.front() == L"pollduring")) {
+    (words.front() == L"stopafter" ? askedBeforeStop : askedBeforePoll) = std::stol(words[1]);
     words.erase(words.begin(), words.begin() + 2);
   }
   for (const auto& fault : ParseFaults(words)) outlook_standin::ArmFault(fault);
@@ -74,6 +92,12 @@ int Run(const std::vector<std::wstring>& args) {
     long asked = 0;
     sync_host::SyncSettings settings{.stateFile = args[1], .policy = *policy};
     if (askedBeforeStop >= 0) settings.stopRequested = [&] { return ++asked >= askedBeforeStop; };
+    if (askedBeforePoll >= 0) {
+      settings.stopRequested = [&] {
+        if (++asked == askedBeforePoll) PollFromAnotherApartment(connection);
+        return false;
+      };
+    }
     sync_host::Synchronise(connection, device, settings, report);
     std::printf("Done: %s.\n", report.Summary().c_str());
     exitCode = report.WorkLeftUndone() ? 1 : 0;
