@@ -114,9 +114,26 @@ void DeviceStore::Put(std::uint32_t objectId, const contact_core::ContactRecord&
     throw std::invalid_argument("object id " + std::to_string(objectId) + " was never handed out by this device");
   }
   const auto known = SlotOf(objectId);
+  const std::size_t slotsBefore = image_.slots.size();
   const std::size_t index = known ? *known : FreeSlot();
+  const Slot previous = image_.slots[index];
   image_.slots[index] = {objectId, marks, record};
-  WriteSlot(index);
+  try {
+    WriteSlot(index);
+  } catch (...) {
+    // A write the device cannot take (its memory is full) leaves the store
+    // as it was: a slot that grew the file goes again, even when the write
+    // got part of the way, and any other slot gets its old content back.
+    image_.slots[index] = previous;
+    if (index >= slotsBefore) {
+      image_.slots.resize(slotsBefore);
+      TruncateTo(SlotOffset(slotsBefore));
+    } else {
+      if (!known) freeSlots_.push(index);
+      RestoreSlot(index);
+    }
+    throw;
+  }
   slotOf_.emplace(objectId, index);
 }
 
@@ -169,6 +186,20 @@ void DeviceStore::WriteSlot(std::size_t index) {
   std::array<std::byte, kSlotSize> bytes{};
   EncodeSlot(image_.slots[index], bytes);
   WriteAt(SlotOffset(index), bytes);
+}
+
+void DeviceStore::TruncateTo(std::size_t size) noexcept {
+  LARGE_INTEGER position{};
+  position.QuadPart = static_cast<LONGLONG>(size);
+  if (SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN)) SetEndOfFile(handle_);
+}
+
+void DeviceStore::RestoreSlot(std::size_t index) noexcept {
+  try {
+    WriteSlot(index);
+  } catch (...) {
+    // The write that failed is being reported; this one was a last try.
+  }
 }
 
 void DeviceStore::WriteAt(std::size_t offset, std::span<const std::byte> bytes) {

@@ -69,6 +69,10 @@ class DeviceStore {
   void WriteHeader();
   void WriteSlot(std::size_t index);
   void WriteAt(std::size_t offset, std::span<const std::byte> bytes);
+  // After a write that failed: cut the file back to `size`, or write the
+  // image's slot again, as far as the device lets it.
+  void TruncateTo(std::size_t size) noexcept;
+  void RestoreSlot(std::size_t index) noexcept;
   void RequireChange() const;
 
   std::filesystem::path file_;

@@ -191,9 +191,10 @@ const std::set<std::string> kPublishedStatusCodes = {
     "RSC_OBJ_TYPE_DISABLED", "RSC_BEGIN_BATCH_WRITE", "RSC_END_BATCH_WRITE", "RSC_CONNECTION_CHG",
     "RSC_WRITE_OBJ_SUCCESS", "RSC_DELETE_OBJ_SUCCESS", "RSC_READ_OBJ_FAILED", "RSC_TIME_CHANGED",
     // RSC_WRITE_OBJ_FAILED and RSC_DELETE_OBJ_FAILED are reported when the
-    // device's store fails one write, which nothing here can make it do (Wine
-    // does not hold byte-range locks against writes); the provider's answer to
-    // them is tested in the provider's own tests.
+    // device's store fails a write: device-full-test makes it fail to store
+    // contacts; nothing here makes it fail to delete one (Wine does not hold
+    // byte-range locks against writes). The provider's answer to both is
+    // tested in its own tests.
 };
 
 class CallPatternTest : public SyncHostTest {
