@@ -7,7 +7,7 @@
 // program) against the Outlook stand-in served from this process, whose
 // counters see every call the provider makes.
 //
-//   sync_host_benchmark.exe [contacts...]
+//   sync_host_benchmark.exe [--rounds N] [contacts...]
 #include <windows.h>
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "contact_mapping.h"
@@ -93,8 +94,9 @@ void EditOneContact(const std::wstring& entryId) {
 }
 
 // The shared machine's speed drifts: each size is synchronised in several
-// rounds, from a fresh device and state each time, and the median printed.
-constexpr int kRounds = 3;
+// rounds (three unless --rounds says otherwise), from a fresh device and
+// state each time, and the median printed.
+constexpr int kDefaultRounds = 3;
 
 Measured Median(std::vector<Measured> rounds) {
   std::sort(rounds.begin(), rounds.end(),
@@ -113,7 +115,18 @@ void Print(int contacts, const char* what, const Measured& measured) {
 
 int main(int argc, char** argv) {
   std::vector<int> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  int rounds = kDefaultRounds;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--rounds" && i + 1 < argc) {
+      rounds = std::atoi(argv[++i]);
+    } else {
+      sizes.push_back(std::atoi(argv[i]));
+    }
+  }
+  if (rounds < 1 || std::any_of(sizes.begin(), sizes.end(), [](int size) { return size < 1; })) {
+    std::fprintf(stderr, "usage: sync_host_benchmark.exe [--rounds N] [contacts...]\n");
+    return 2;
+  }
   if (sizes.empty()) sizes = {100, 1000, 10000};
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   int exitCode = 0;
@@ -127,7 +140,7 @@ int main(int argc, char** argv) {
     Provider provider;
 
     std::printf("contacts  synchronisation         wall ms   ms/contact  Outlook calls  per contact   (median of %d)\n",
-                kRounds);
+                rounds);
     for (const int contacts : sizes) {
       std::vector<outlook_standin::FolderItem> items(static_cast<std::size_t>(contacts));
       for (int i = 0; i < contacts; ++i) {
@@ -137,7 +150,7 @@ int main(int argc, char** argv) {
       const auto device = folder / (L"device-" + std::to_wstring(contacts) + L".dvc");
       const auto state = folder / (L"device-" + std::to_wstring(contacts) + L".partnership");
       std::vector<Measured> first, changed;
-      for (int round = 0; round < kRounds; ++round) {
+      for (int round = 0; round < rounds; ++round) {
         outlook_standin::SeedFolder(items);
         std::filesystem::remove(device);
         std::filesystem::remove(state);
