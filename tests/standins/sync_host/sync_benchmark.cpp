@@ -4,8 +4,11 @@
 // all and per contact, and the number of calls into Outlook.
 //
 // The host's own engine drives Pelloquin.dll (loaded from beside this
-// program) against the Outlook stand-in served from this process, whose
-// counters see every call the provider makes.
+// program) against the Outlook stand-in served from this process, or, with
+// QM_OUTLOOK_SERVER=local, against the local server OutlookStandin.exe in a
+// process of its own, as Outlook runs (then in the prefix where the local
+// server is registered, with a display). Its counters see every call the
+// provider makes.
 //
 //   sync_host_benchmark.exe [--rounds N] [contacts...]
 #include <windows.h>
@@ -25,6 +28,7 @@
 #include "outlook_session.h"
 #include "outlook_standin.h"
 #include "provider_connection.h"
+#include "served_standin.h"
 #include "synchronisation.h"
 
 namespace {
@@ -136,7 +140,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = std::filesystem::path(temp) / (L"qm-sync-benchmark-" + std::to_wstring(GetCurrentProcessId()));
     std::filesystem::create_directories(folder);
     outlook_standin::UseStoreFile(folder / L"contacts.olstore");
-    const outlook_standin::InProcessServer server;
+    const test_support::ServedStandin server;
     Provider provider;
 
     std::printf("contacts  synchronisation         wall ms   ms/contact  Outlook calls  per contact   (median of %d)\n",
