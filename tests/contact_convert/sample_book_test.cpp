@@ -7,9 +7,9 @@
 #include "file_commands.h"
 #include "outlook_test_environment.h"
 #include "quillmere_session.h"
+#include "system_files.h"
 #include "temp_folder.h"
 #include "utf8_text.h"
-#include "windows_files.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ std::vector<ContactRecord> RecordsIn(const std::filesystem::path& path) {
 class SampleBook : public test_support::OutlookTest {
  protected:
   int Convert(const std::vector<std::string>& words) {
-    contact_convert::WindowsFiles files;
+    contact_convert::SystemFiles files;
     std::ostringstream out, err;
     const int code = contact_convert::RunConverter(words, files, out, err);
     output_ = out.str() + err.str();
