@@ -92,6 +92,7 @@ void OutlookSession::CloseItems() noexcept {
   m_CollectionNamespace = nullptr;
   m_CollectionFolder = nullptr;
   m_CollectionFolderEntryId = _bstr_t();
+  m_WalkState = WalkState::Unwalked;
   m_WalkContact = nullptr;
   m_WalkEntryId.reset();
   m_WalkMovedTo.reset();
@@ -106,9 +107,11 @@ IDispatchPtr OutlookSession::Step(const char* method) {
        item = AsObject(CallMethod(m_Items, ItemsInterface(), "GetNext"))) {
     if (IDispatchPtr contact = QueryOutlookInterface(item, ContactInterface())) {
       m_WalkContact = contact;
+      m_WalkState = WalkState::Walking;
       return contact;
     }
   }
+  m_WalkState = WalkState::PastEnd;
   return nullptr;
 }
 
@@ -213,6 +216,7 @@ void OutlookSession::MoveWalkPastEnd() {
   // Where a walk to the end leaves Outlook's collection: on its last item.
   const IDispatchPtr last = AsObject(CallMethod(m_Items, ItemsInterface(), "GetLast"));
   m_WalkContact = last ? QueryOutlookInterface(last, ContactInterface()) : nullptr;
+  m_WalkState = WalkState::PastEnd;
 }
 
 IDispatchPtr OutlookSession::FindContact(const _bstr_t& entry_id) {
@@ -228,7 +232,58 @@ IDispatchPtr OutlookSession::FindContact(const _bstr_t& entry_id) {
     m_WalkContact = nullptr;
     m_WalkEntryId.reset();
   }
+  m_WalkState = WalkState::Walking;
   return contact;
+}
+
+OutlookSession::WalkPlace OutlookSession::Place() const {
+  WalkPlace place;
+  place.places = m_Places;
+  if (!m_Items) return place;
+  switch (m_WalkState) {
+    case WalkState::Unwalked:
+      place.kind = WalkPlace::Kind::Unwalked;
+      break;
+    case WalkState::Walking:
+      if (m_WalkMovedTo || m_WalkEntryId) {
+        place.kind = WalkPlace::Kind::OnContact;
+        place.entry_id = m_WalkMovedTo ? *m_WalkMovedTo : *m_WalkEntryId;
+      } else {
+        // On a contact whose EntryID was never read: without a call it
+        // cannot be named, and a walk that went on from the top would
+        // report contacts twice. The walk is taken to be over.
+        place.kind = WalkPlace::Kind::PastEnd;
+      }
+      break;
+    case WalkState::PastEnd:
+      place.kind = WalkPlace::Kind::PastEnd;
+      break;
+  }
+  return place;
+}
+
+void OutlookSession::ContinueWalkFrom(const WalkPlace& place) {
+  if (place.kind == WalkPlace::Kind::Closed) {
+    CloseItems();
+    return;
+  }
+  // A fresh collection stands at the top: where an unwalked one is, and
+  // where the others are moved from.
+  OpenContacts();
+  if (!m_Items) return;
+  m_Places = place.places;
+  m_OrderWalk = nullptr;
+  switch (place.kind) {
+    case WalkPlace::Kind::OnContact:
+      m_WalkMovedTo = place.entry_id;
+      m_WalkState = WalkState::Walking;
+      break;
+    case WalkPlace::Kind::PastEnd:
+      MoveWalkPastEnd();
+      break;
+    default:
+      break;
+  }
 }
 
 IDispatchPtr OutlookSession::NextContactAfterLookup() {

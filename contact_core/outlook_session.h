@@ -68,7 +68,25 @@ class OutlookSession {
 
   bool HasOpenCollection() const { return m_Items != nullptr; }
 
+  // Where the walk is, in a form another session can go on from: no
+  // collection open, a collection not yet walked, on a contact, or past the
+  // end, with the folder order learnt so far. Read without a call into
+  // Outlook, so any thread may ask (under the owner's own serialisation).
+  struct WalkPlace {
+    enum class Kind { Closed, Unwalked, OnContact, PastEnd };
+    Kind kind = Kind::Closed;
+    _bstr_t entry_id;  // of the contact, for OnContact
+    std::unordered_map<std::wstring, std::size_t> places;
+  };
+  WalkPlace Place() const;
+  // Goes on with a walk that another session left at `place`, through this
+  // session's own collection (opened when none is): a proxy answers only in
+  // the apartment that made it, so a walk changes threads this way.
+  void ContinueWalkFrom(const WalkPlace& place);
+
  private:
+  enum class WalkState { Unwalked, Walking, PastEnd };
+
   bool EnsureApplication();
   bool EnsureNamespace();
   bool EnsureContactsFolder();
@@ -101,6 +119,7 @@ class OutlookSession {
 
   // The contact Outlook's collection is on, when its last step gave one,
   // and that contact's EntryID once read.
+  WalkState m_WalkState = WalkState::Unwalked;
   IDispatchPtr m_WalkContact;
   std::optional<_bstr_t> m_WalkEntryId;
   // Set when a look-up moved the walk onto another contact than Outlook's

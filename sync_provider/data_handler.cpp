@@ -100,8 +100,8 @@ STDMETHODIMP CDataHandler::SetPacket(LPBYTE lpbData, DWORD cbData) {
 }
 
 void CDataHandler::WriteNewContact(CItem& item, const contact_core::ContactRecord& record) {
-  contact_core::OutlookSession& session = m_pStore->Session();
   const StoreLock lock(m_pStore->LockMutex());
+  contact_core::OutlookSession& session = m_pStore->Session();
   if (!session.HasOpenCollection()) m_pStore->OpenContacts();
   const IDispatchPtr contact = session.AddContact();
   // Raises before the contact is saved, or not at all: a failure here made nothing.

@@ -1,6 +1,7 @@
 // CStore: the provider's IReplStore. One store stands for Outlook's default
-// Contacts folder, reached through its own OutlookSession, and hands the
-// service manager a folder handle, item handles and its one object handler.
+// Contacts folder, reached through sessions of its own (one per apartment
+// that calls it, see apartment_sessions.h), and hands the service manager a
+// folder handle, item handles and its one object handler.
 //
 // Every operation that works on Outlook data holds the store lock (the named
 // mutex shared by every store) from before its first Outlook call until after
@@ -15,6 +16,7 @@
 #include <memory>
 #include <mutex>
 
+#include "apartment_sessions.h"
 #include "outlook_session.h"
 #include "repl_objects.h"
 #include "service_manager_contract.h"
@@ -80,7 +82,8 @@ class CStore final : public IReplStore {
 
   // For the object handler, which works on the store's data under its lock.
   const StoreMutex& LockMutex() const { return m_hMutex; }
-  contact_core::OutlookSession& Session() { return m_Session; }
+  // The calling apartment's session; the caller holds the store lock.
+  contact_core::OutlookSession& Session() { return m_Sessions.Current(); }
   // The contact `item` names, or null; the caller holds the store lock.
   IDispatchPtr FindContactOf(const CItem& item);
   // Opens a fresh item collection of the folder and answers its item count.
@@ -123,7 +126,7 @@ class CStore final : public IReplStore {
   std::unique_ptr<CDataHandler> m_pObjHandler;
   // True while no synchronisation runs; IsFolderChanged looks at Outlook only then.
   std::atomic<bool> m_EndSync{true};
-  contact_core::OutlookSession m_Session;
+  ApartmentSessions m_Sessions;
   // The latest view of the folder; guarded by its own mutex because
   // FindItemClose reads it without the store lock.
   CFolder m_Folder;

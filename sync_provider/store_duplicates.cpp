@@ -31,7 +31,7 @@ std::vector<std::size_t> PositionsWithLaterEqual(std::vector<ContactIdentity> id
 
 bool CStore::IsDuplicate(IDispatchPtr contact, long position) {
   if (!contact) return false;
-  const long item_count = m_Session.GetContactCount();
+  const long item_count = Session().GetContactCount();
   if (item_count != 0) {
     // A walk of its own over a collection of its own, so that the walk of the
     // store's session, which the caller may be in the middle of, stays put.
@@ -59,10 +59,10 @@ STDMETHODIMP CStore::RemoveDuplicates(LPCSTR, UINT) {
   Trace("CStore::RemoveDuplicates");
   return GuardedCall([&] {
     const StoreLock lock(m_hMutex);
-    if (!m_Session.HasOpenCollection()) OpenContacts();
+    if (!Session().HasOpenCollection()) OpenContacts();
     std::vector<IDispatchPtr> contacts;
     std::vector<ContactIdentity> identities;
-    for (IDispatchPtr contact = m_Session.FirstContact(); contact; contact = m_Session.NextContact()) {
+    for (IDispatchPtr contact = Session().FirstContact(); contact; contact = Session().NextContact()) {
       identities.push_back(ContactIdentity::Read(contact));
       contacts.push_back(contact);
     }

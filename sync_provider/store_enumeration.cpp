@@ -38,10 +38,10 @@ HRESULT CStore::Enumerate(bool from_first, HREPLITEM* phItem, BOOL* pfExist) {
     const StoreLock lock(m_hMutex);
     // A store that has never looked at the folder would otherwise report it
     // empty, and the service manager would take every contact for deleted.
-    if (from_first && !m_Session.HasOpenCollection()) OpenContacts();
-    const IDispatchPtr contact = from_first ? m_Session.FirstContact() : m_Session.NextContact();
+    if (from_first && !Session().HasOpenCollection()) OpenContacts();
+    const IDispatchPtr contact = from_first ? Session().FirstContact() : Session().NextContact();
     if (!contact) return;
-    *phItem = ItemHandle(ItemFor(m_Session, contact).release());
+    *phItem = ItemHandle(ItemFor(Session(), contact).release());
     if (pfExist != nullptr) *pfExist = TRUE;
   });
 }

@@ -9,7 +9,9 @@
 
 namespace pelloquin {
 
-IDispatchPtr CStore::FindContactOf(const CItem& item) { return m_Session.FindContact(EntryIdForLookup(item.m_EntryID)); }
+IDispatchPtr CStore::FindContactOf(const CItem& item) {
+  return Session().FindContact(EntryIdForLookup(item.m_EntryID));
+}
 
 STDMETHODIMP_(int) CStore::CompareItem(HREPLITEM hItem1, HREPLITEM hItem2) {
   const CItem* item1 = ItemOf(hItem1);

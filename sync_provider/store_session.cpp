@@ -140,14 +140,14 @@ STDMETHODIMP CStore::IsFolderChanged(HREPLFLD hFolder, BOOL* pfChanged) {
 }
 
 long CStore::OpenContacts() {
-  const long item_count = m_Session.OpenContacts();
-  if (!m_Session.HasOpenCollection()) _com_issue_error(E_FAIL);
+  const long item_count = Session().OpenContacts();
+  if (!Session().HasOpenCollection()) _com_issue_error(E_FAIL);
   return item_count;
 }
 
 void CStore::RefreshFolder() {
   const LONG item_count = OpenContacts();
-  const DATE latest = m_Session.LatestModificationTime();
+  const DATE latest = Session().LatestModificationTime();
   const std::scoped_lock view(m_FolderMutex);
   m_Folder.m_ItemCount = item_count;
   m_Folder.m_DateTime = latest;

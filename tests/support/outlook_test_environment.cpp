@@ -12,6 +12,8 @@ namespace {
 
 class OutlookEnvironment : public ::testing::Environment {
  public:
+  ServedStandin* Server() { return server_.get(); }
+
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     wchar_t temp[MAX_PATH];
@@ -34,9 +36,13 @@ class OutlookEnvironment : public ::testing::Environment {
   std::unique_ptr<ServedStandin> server_;
 };
 
-const auto* const registered = ::testing::AddGlobalTestEnvironment(new OutlookEnvironment);
+auto* const registered = static_cast<OutlookEnvironment*>(::testing::AddGlobalTestEnvironment(new OutlookEnvironment));
 
 }  // namespace
+
+outlook_standin::LocalServerControl* LocalServer() {
+  return registered->Server() != nullptr ? registered->Server()->LocalServer() : nullptr;
+}
 
 outlook_standin::FolderItem ContactWith(
     std::initializer_list<std::pair<std::wstring_view, std::wstring>> properties) {

@@ -22,6 +22,10 @@ outlook_standin::FolderItem ContactWith(
     std::initializer_list<std::pair<std::wstring_view, std::wstring>> properties);
 outlook_standin::FolderItem DistributionList();
 
+// The local server's control when the tests run against it
+// (QM_OUTLOOK_SERVER=local), else null.
+outlook_standin::LocalServerControl* LocalServer();
+
 class OutlookTest : public ::testing::Test {
  protected:
   void SetUp() override;
