@@ -632,7 +632,12 @@ void Synchronisation::TakeNewDeviceContacts() {
   for (const device::Entry& listed : device_.Entries()) {
     if (pairingOf_.contains(listed.objectId) || heldBack_.contains(listed.objectId)) continue;
     if (Interrupted()) break;
-    device::Entry& entry = deviceEntries_.at(listed.objectId);
+    // Only what the device held when the run began is new from the device;
+    // an entry this run wrote itself and then let go of (a desktop contact
+    // gone again meanwhile) is not, and sending it back would double it.
+    const auto held = deviceEntries_.find(listed.objectId);
+    if (held == deviceEntries_.end()) continue;
+    device::Entry& entry = held->second;
     try {
       if (entry.marks.deleted) {
         // Deleted on the device before the desktop ever had it.
