@@ -44,6 +44,14 @@ outlook_standin::LocalServerControl* LocalServer() {
   return registered->Server() != nullptr ? registered->Server()->LocalServer() : nullptr;
 }
 
+void OutlookGoesAway() {
+  if (outlook_standin::LocalServerControl* server = LocalServer()) {
+    server->KillServer();
+  } else {
+    outlook_standin::RestartOutlook();
+  }
+}
+
 outlook_standin::FolderItem ContactWith(
     std::initializer_list<std::pair<std::wstring_view, std::wstring>> properties) {
   outlook_standin::FolderItem item;

@@ -25,6 +25,9 @@ outlook_standin::FolderItem DistributionList();
 // The local server's control when the tests run against it
 // (QM_OUTLOOK_SERVER=local), else null.
 outlook_standin::LocalServerControl* LocalServer();
+// Outlook goes away and can be started again: the local server's process is
+// killed, or the stand-in in this process restarts (RestartOutlook).
+void OutlookGoesAway();
 
 class OutlookTest : public ::testing::Test {
  protected:
