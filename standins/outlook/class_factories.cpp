@@ -5,6 +5,7 @@
 #include "call_monitor.h"
 #include "com_failure.h"
 #include "outlook_objects.h"
+#include "unknown_object.h"
 
 namespace outlook_standin {
 namespace {
@@ -16,29 +17,10 @@ volatile LONG liveFactories = 0;
 // Outlook call (and can be made to fail); the control class is private.
 using ObjectMaker = IDispatchPtr (*)();
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public UnknownObject<IClassFactory> {
  public:
   ClassFactory(ObjectMaker make, bool monitored) : make_(make), monitored_(monitored) {
     InterlockedIncrement(&liveFactories);
-  }
-  ClassFactory(const ClassFactory&) = delete;
-  ClassFactory& operator=(const ClassFactory&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override {
-    if (!object) return E_POINTER;
-    if (interfaceId == IID_IUnknown || interfaceId == IID_IClassFactory) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
   }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID interfaceId, void** object) override {
@@ -67,7 +49,6 @@ class ClassFactory final : public IClassFactory {
  private:
   ~ClassFactory() { InterlockedDecrement(&liveFactories); }
 
-  volatile LONG references_ = 1;
   const ObjectMaker make_;
   const bool monitored_;
 };

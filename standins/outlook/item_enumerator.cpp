@@ -11,33 +11,15 @@
 #include "dispatch_object.h"
 #include "outlook_objects.h"
 #include "standin_lock.h"
+#include "unknown_object.h"
 
 namespace outlook_standin {
 namespace {
 
-class ItemEnumerator final : public IEnumVARIANT {
+class ItemEnumerator final : public UnknownObject<IEnumVARIANT> {
  public:
   ItemEnumerator(std::shared_ptr<const std::vector<journal::StoredItem>> items, std::size_t next)
       : items_(std::move(items)), next_(next) {}
-  ItemEnumerator(const ItemEnumerator&) = delete;
-  ItemEnumerator& operator=(const ItemEnumerator&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override {
-    if (!object) return E_POINTER;
-    if (interfaceId == IID_IUnknown || interfaceId == IID_IEnumVARIANT) {
-      *object = static_cast<IEnumVARIANT*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
 
   HRESULT STDMETHODCALLTYPE Next(ULONG wanted, VARIANT* items, ULONG* fetched) override {
     if (fetched) *fetched = 0;
@@ -90,7 +72,6 @@ class ItemEnumerator final : public IEnumVARIANT {
   }
 
   const LiveOutlookObject live_;
-  volatile LONG references_ = 1;
   // Shared with clones, never changed.
   const std::shared_ptr<const std::vector<journal::StoredItem>> items_;
   std::size_t next_;
