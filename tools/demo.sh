@@ -7,8 +7,9 @@
 # 32-bit stand-ins of Outlook and the service manager, as on a user's machine;
 # --arch x86_64 runs the 64-bit build instead. Installs what is missing, builds
 # both architectures, and prepares the Wine prefix build/<arch>/wineprefix: the
-# Outlook stand-in registered as Outlook and seeded with the sample address
-# book, Pelloquin.dll registered as the contact provider. Then:
+# Outlook stand-in's local server OutlookStandin.exe registered as Outlook and
+# seeded with the sample address book, Pelloquin.dll registered as the contact
+# provider. Then:
 #   export  Quillmere: its window when a display is available, otherwise the
 #           command-line export to C:\ContactDB\sample.fs and what it holds;
 #   sync    SyncHost synchronises the address book with a new simulated device
@@ -52,17 +53,28 @@ configure_and_build i686 x86_64 || exit 1
 build="$root/build/$arch"
 . "$root/tools/lib/wine-prefix.sh"
 begin_wine_session "$build/wineprefix"
+# Outlook runs as it does on Windows, in a process of its own that the
+# programs reach through COM: the stand-in's local server. It is a
+# single-threaded apartment, which under Wine needs a display, so without one
+# the demo gives it a private one (Quillmere still runs from its command line).
+user_display=${DISPLAY:-}
+if [ -z "$user_display" ]; then
+  start_private_xvfb || exit 1
+fi
 ensure_wine_prefix || exit 1
 
-echo "Registering the $arch Outlook stand-in and contact provider in $WINEPREFIX"
-register_com_server "$build/standins/outlook/OutlookStandin.dll" || exit 1
+echo "Registering the $arch Outlook stand-in (local server) and contact provider in $WINEPREFIX"
+wine "$build/standins/outlook/OutlookStandin.exe" /RegServer || {
+  echo "demo.sh: OutlookStandin.exe /RegServer failed" >&2
+  exit 1
+}
 "$root/tools/register-provider" --prefix "$WINEPREFIX" "$build/sync_provider/Pelloquin.dll" || exit 1
 wine "$build/tools/SeedStandin.exe" | tr -d '\r'
 [ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
 
 run_quillmere() {
   local quillmere="$build/export_import/Quillmere.exe"
-  if [ -n "${DISPLAY:-}" ]; then
+  if [ -n "$user_display" ]; then
     echo "Opening Quillmere on display $DISPLAY; close its window to go on."
     wine "$quillmere"
     return
