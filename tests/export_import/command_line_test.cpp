@@ -15,6 +15,7 @@
 #include "child_process.h"
 #include "contact_file_bytes.h"
 #include "outlook_test_environment.h"
+#include "served_standin.h"
 #include "temp_folder.h"
 
 namespace quillmere::testing {
@@ -70,19 +71,27 @@ TEST(CommandLineParsing, ArgumentsAreUnderstoodOrRefusedByName) {
 }
 
 // The stand-in registered as Outlook's class for the prefix, the way
-// `wine regsvr32 OutlookStandin.dll` registers it.
+// `wine regsvr32 OutlookStandin.dll` registers it. Against the local server
+// the prefix has OutlookStandin.exe registered already and stays as it is.
 class RegisteredStandin {
  public:
-  RegisteredStandin() : saved_(ServerPath()), module_(LoadLibraryW(OUTLOOK_STANDIN_DLL)) {
+  RegisteredStandin() {
+    if (test_support::LocalServerChosen()) {
+      registered_ = true;
+      return;
+    }
+    saved_ = ServerPath();
+    module_ = LoadLibraryW(OUTLOOK_STANDIN_DLL);
     registered_ = module_ != nullptr && SUCCEEDED(Call("DllRegisterServer"));
   }
   ~RegisteredStandin() {
+    if (module_ == nullptr) return;
     if (registered_) Call("DllUnregisterServer");
     if (saved_) {
       Call("DllRegisterServer");
       RestoreServerPath(*saved_);
     }
-    if (module_ != nullptr) FreeLibrary(module_);
+    FreeLibrary(module_);
   }
   RegisteredStandin(const RegisteredStandin&) = delete;
   RegisteredStandin& operator=(const RegisteredStandin&) = delete;
@@ -111,7 +120,7 @@ class RegisteredStandin {
   }
 
   std::optional<std::wstring> saved_;
-  HMODULE module_;
+  HMODULE module_ = nullptr;
   bool registered_ = false;
 };
 
