@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "console_text.h"
 #include "help_request.h"
+#include "optional_switch.h"
 #include "contact_mapping.h"
 #include "outlook_session.h"
 
@@ -52,15 +52,12 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  bool all_fields = false;
-  for (const std::wstring_view argument : arguments) {
-    if (argument != L"/all" || all_fields) {
-      std::fprintf(stderr, "ContactList: \"%s\" %s\n\n%s", console_text::Utf8(argument).c_str(),
-                   argument == L"/all" ? "is given twice" : "is not understood", kUsage);
-      return 2;
-    }
-    all_fields = true;
+  const console::OptionalSwitch all_switch = console::ReadOptionalSwitch(arguments, L"/all");
+  if (!all_switch.problem.empty()) {
+    std::fprintf(stderr, "ContactList: %s\n\n%s", all_switch.problem.c_str(), kUsage);
+    return 2;
   }
+  const bool all_fields = all_switch.given;
   SetConsoleOutputCP(CP_UTF8);
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   int exit_code = 0;

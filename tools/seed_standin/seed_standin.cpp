@@ -15,6 +15,7 @@
 
 #include "console_text.h"
 #include "help_request.h"
+#include "optional_switch.h"
 #include "outlook_standin.h"
 
 namespace {
@@ -50,16 +51,12 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  bool empty = false;
-  for (const std::wstring_view argument : arguments) {
-    const char* problem = argument == L"/empty" ? (empty ? "is given twice" : nullptr) : "is not understood";
-    if (problem != nullptr) {
-      std::fprintf(stderr, "SeedStandin: \"%s\" %s; nothing was changed.\n\n%s", console_text::Utf8(argument).c_str(),
-                   problem, kUsage);
-      return 2;
-    }
-    empty = true;
+  const console::OptionalSwitch empty_switch = console::ReadOptionalSwitch(arguments, L"/empty");
+  if (!empty_switch.problem.empty()) {
+    std::fprintf(stderr, "SeedStandin: %s; nothing was changed.\n\n%s", empty_switch.problem.c_str(), kUsage);
+    return 2;
   }
+  const bool empty = empty_switch.given;
   try {
     const std::string store = console_text::PathUtf8(outlook_standin::StoreFile());
     // A store that cannot be read is replaced all the same: that is what

@@ -18,18 +18,6 @@ constexpr long kContactItemType = 2;                            // olContactItem
 constexpr long kContactClass = 40;                              // olContact
 constexpr long kDistributionListClass = 69;                     // olDistributionList
 
-FolderItem Contact(std::wstring firstName) {
-  FolderItem item;
-  item.contact.Set(L"FirstName", std::move(firstName));
-  return item;
-}
-
-FolderItem DistributionList() {
-  FolderItem item;
-  item.kind = ItemKind::DistributionList;
-  return item;
-}
-
 long LongOf(const Invocation& invocation) {
   return V_VT(&invocation.value) == VT_I4 ? V_I4(&invocation.value) : -1;
 }
@@ -62,7 +50,7 @@ std::vector<std::wstring> ForEach(IDispatch* items) {
 using Automation = StandinTest;
 
 TEST_F(Automation, ItemCountsFromOneAndIsTheDefaultMember) {
-  SeedFolder({Contact(L"Ada"), DistributionList(), Contact(L"Bo")});
+  SeedFolder({ContactNamed(L"Ada"), DistributionListItem(), ContactNamed(L"Bo")});
   const IDispatchPtr items = NewItems();
   EXPECT_EQ(LongOf(Get(items, L"Count")), 3);
   EXPECT_EQ(TextOf(Get(ObjectOf(Call(items, L"Item", {_variant_t(1L)})), L"FirstName")), L"Ada");
@@ -90,7 +78,7 @@ TEST_F(Automation, ItemCountsFromOneAndIsTheDefaultMember) {
 }
 
 TEST_F(Automation, ItemLeavesTheWalkPositionAlone) {
-  SeedFolder({Contact(L"Ada"), Contact(L"Bo"), Contact(L"Cy")});
+  SeedFolder({ContactNamed(L"Ada"), ContactNamed(L"Bo"), ContactNamed(L"Cy")});
   const IDispatchPtr items = NewItems();
   Call(items, L"GetFirst");
   Call(items, L"Item", {_variant_t(3L)});
@@ -98,7 +86,7 @@ TEST_F(Automation, ItemLeavesTheWalkPositionAlone) {
 }
 
 TEST_F(Automation, ForEachYieldsEveryItemOfTheFolderAsItStoodAtItsStart) {
-  SeedFolder({Contact(L"Ada"), DistributionList(), Contact(L"Bo")});
+  SeedFolder({ContactNamed(L"Ada"), DistributionListItem(), ContactNamed(L"Bo")});
   const IDispatchPtr items = NewItems();
   EXPECT_EQ(ForEach(items), (std::vector<std::wstring>{L"Ada", L"class 69", L"Bo"}));
   EXPECT_EQ(CallCount(OutlookCall::NewEnum), 1);
@@ -124,7 +112,7 @@ TEST_F(Automation, ForEachYieldsEveryItemOfTheFolderAsItStoodAtItsStart) {
 }
 
 TEST_F(Automation, ClassTellsContactsFromDistributionLists) {
-  SeedFolder({Contact(L"Ada"), DistributionList()});
+  SeedFolder({ContactNamed(L"Ada"), DistributionListItem()});
   const IDispatchPtr items = NewItems();
   EXPECT_EQ(LongOf(Get(ObjectOf(Call(items, L"GetFirst")), L"Class")), kContactClass);
   EXPECT_EQ(LongOf(Get(ObjectOf(Call(items, L"GetNext")), L"Class")), kDistributionListClass);
@@ -133,7 +121,7 @@ TEST_F(Automation, ClassTellsContactsFromDistributionLists) {
 }
 
 TEST_F(Automation, CreateItemMakesAContactThatJoinsTheFolderAtSave) {
-  SeedFolder({Contact(L"Ada")});
+  SeedFolder({ContactNamed(L"Ada")});
   const IDispatchPtr application = CreateApplication();
   const IDispatchPtr created = ObjectOf(Call(application, L"CreateItem", {_variant_t(kContactItemType)}));
   ASSERT_TRUE(created);
@@ -154,7 +142,7 @@ TEST_F(Automation, CreateItemMakesAContactThatJoinsTheFolderAtSave) {
 }
 
 TEST_F(Automation, GetItemFromIdFindsAnyItemAsStoredNow) {
-  SeedFolder({Contact(L"Ada"), DistributionList(), Contact(L"Bo")});
+  SeedFolder({ContactNamed(L"Ada"), DistributionListItem(), ContactNamed(L"Bo")});
   const auto contents = FolderContents();
   const IDispatchPtr application = CreateApplication();
   const IDispatchPtr nameSpace = ObjectOf(Call(application, L"GetNamespace", {_variant_t(L"MAPI")}));

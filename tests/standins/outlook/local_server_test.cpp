@@ -40,18 +40,6 @@ std::wstring GuidText(const GUID& guid) {
   return text;
 }
 
-FolderItem ContactWithName(std::wstring firstName) {
-  FolderItem item;
-  item.contact.Set(L"FirstName", std::move(firstName));
-  return item;
-}
-
-FolderItem DistributionListItem() {
-  FolderItem item;
-  item.kind = ItemKind::DistributionList;
-  return item;
-}
-
 DWORD RunServer(const wchar_t* option) {
   return standin_testing::Run(OUTLOOK_STANDIN_EXE, {option}).exitCode;
 }
@@ -113,7 +101,7 @@ TEST_F(LocalServerTest, RegistersAsLocalServerWithTheTypeLibraryForItsInterfaces
 }
 
 TEST_F(LocalServerTest, ObjectsLiveInTheServersProcessBehindOutlooksInterfaces) {
-  SeedFolder({ContactWithName(L"Ada"), DistributionListItem()});
+  SeedFolder({ContactNamed(L"Ada"), DistributionListItem()});
   const DWORD server = LocalServer()->ServerProcessId();
   EXPECT_NE(server, GetCurrentProcessId());
 
@@ -160,7 +148,7 @@ TEST_F(LocalServerTest, ProxyAnswersWrongThreadInAnotherSingleThreadedApartment)
 }
 
 TEST_F(LocalServerTest, KilledServerFailsItsProxiesAndANewOneTakesOver) {
-  SeedFolder({ContactWithName(L"Ada")});
+  SeedFolder({ContactNamed(L"Ada")});
   const DWORD first = LocalServer()->ServerProcessId();
   IDispatchPtr orphan = NewItems();
   LocalServer()->KillServer();

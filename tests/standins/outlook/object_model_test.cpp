@@ -28,12 +28,6 @@ FolderItem Contact(std::wstring firstName, std::wstring lastName = L"") {
   return item;
 }
 
-FolderItem DistributionList() {
-  FolderItem item;
-  item.kind = ItemKind::DistributionList;
-  return item;
-}
-
 long CountOf(IDispatch* items) {
   const auto count = Get(items, L"Count");
   return V_VT(&count.value) == VT_I4 ? V_I4(&count.value) : -1;
@@ -65,7 +59,7 @@ bool IsEntryIdOfPersonalStore(const std::wstring& entryId) {
 using ObjectModel = StandinTest;
 
 TEST_F(ObjectModel, ObjectsAnswerTheirInterfacesAndNoOthers) {
-  SeedFolder({Contact(L"Ada"), DistributionList()});
+  SeedFolder({Contact(L"Ada"), DistributionListItem()});
   const IDispatchPtr application = CreateApplication();
   const IDispatchPtr nameSpace = ObjectOf(Call(application, L"GetNamespace", {_variant_t(L"MAPI")}));
   const IDispatchPtr folder = ObjectOf(Call(nameSpace, L"GetDefaultFolder", {_variant_t(10L)}));
@@ -141,7 +135,7 @@ TEST_F(ObjectModel, EveryItemsCallGivesANewCollectionWithItsOwnPosition) {
 }
 
 TEST_F(ObjectModel, WalkYieldsEveryItemOnceThenNothing) {
-  SeedFolder({Contact(L"Ada"), Contact(L"Bo"), DistributionList(), Contact(L"Cy")});
+  SeedFolder({Contact(L"Ada"), Contact(L"Bo"), DistributionListItem(), Contact(L"Cy")});
   const IDispatchPtr items = NewItems();
 
   EXPECT_EQ(Walk(items), (std::vector<std::wstring>{L"Ada", L"Bo", L"<list>", L"Cy"}));
@@ -153,7 +147,7 @@ TEST_F(ObjectModel, WalkYieldsEveryItemOnceThenNothing) {
 }
 
 TEST_F(ObjectModel, CountCountsEveryItemDistributionListsIncluded) {
-  SeedFolder({Contact(L"Ada"), DistributionList(), Contact(L"Bo")});
+  SeedFolder({Contact(L"Ada"), DistributionListItem(), Contact(L"Bo")});
   const auto count = Get(NewItems(), L"Count");
   EXPECT_EQ(count.result, S_OK);
   EXPECT_EQ(V_VT(&count.value), VT_I4);
@@ -166,7 +160,7 @@ TEST_F(ObjectModel, CountCountsEveryItemDistributionListsIncluded) {
 }
 
 TEST_F(ObjectModel, DistributionListIsNoContact) {
-  SeedFolder({DistributionList()});
+  SeedFolder({DistributionListItem()});
   const IDispatchPtr list = ObjectOf(Call(NewItems(), L"GetFirst"));
   ASSERT_TRUE(list);
   IUnknown* contact = nullptr;
@@ -391,7 +385,7 @@ TEST_F(ObjectModel, SeedingKeepsGivenIdentitiesAndFillsMissingOnes) {
   FolderItem given = Contact(L"Given");
   given.entryId = std::wstring(140, L'E');
   given.lastModificationTime = 40000.5;
-  SeedFolder({Contact(L"Ada"), given, DistributionList()});
+  SeedFolder({Contact(L"Ada"), given, DistributionListItem()});
 
   const auto contents = FolderContents();
   ASSERT_EQ(contents.size(), 3u);
@@ -472,7 +466,7 @@ class ItemLookUp : public StandinTest {
 };
 
 TEST_F(ItemLookUp, GetItemFromIdFindsStoredItemsOfEitherKindInTheContactsFolder) {
-  SeedFolder({Contact(L"Ada"), DistributionList()});
+  SeedFolder({Contact(L"Ada"), DistributionListItem()});
   const auto stored = FolderContents();
   const IDispatchPtr nameSpace = NameSpaceObject();
   for (const std::wstring& key : {stored[0].entryId, AsciiLoweredForTest(stored[0].entryId)}) {
@@ -534,7 +528,7 @@ TEST_F(ItemLookUp, GetLastMovesTheWalkOntoTheLastItem) {
 }
 
 TEST_F(ItemLookUp, SortByModificationTimeOrdersTheWalkOfThatCollectionOnly) {
-  std::vector<FolderItem> items{Contact(L"Ada"), Contact(L"Bob"), DistributionList(), Contact(L"Cyd")};
+  std::vector<FolderItem> items{Contact(L"Ada"), Contact(L"Bob"), DistributionListItem(), Contact(L"Cyd")};
   const double times[] = {45002.0, 45003.0, 45004.0, 45001.0};
   for (std::size_t i = 0; i < items.size(); ++i) items[i].lastModificationTime = times[i];
   SeedFolder(items);

@@ -55,4 +55,16 @@ IDispatchPtr StandinTest::NewItems() {
   return ObjectOf(Get(folder, L"Items"));
 }
 
+FolderItem ContactNamed(std::wstring firstName) {
+  FolderItem item;
+  item.contact.Set(L"FirstName", std::move(firstName));
+  return item;
+}
+
+FolderItem DistributionListItem() {
+  FolderItem item;
+  item.kind = ItemKind::DistributionList;
+  return item;
+}
+
 }  // namespace outlook_standin::testing

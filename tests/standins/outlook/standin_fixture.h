@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "com_pointers.h"
@@ -18,6 +19,11 @@ namespace outlook_standin::testing {
 
 // A store file path of its own for this process and `name`; no file yet.
 std::filesystem::path FreshStoreFile(std::wstring_view name);
+
+// A contact with only its first name set.
+FolderItem ContactNamed(std::wstring firstName);
+// A distribution list: an item of the folder that is not a contact.
+FolderItem DistributionListItem();
 
 class StandinTest : public ::testing::Test {
  protected:
