@@ -124,3 +124,14 @@ end_wine_session() {
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
 }
+
+# report_hung_program PROGRAM SECONDS OUT ERR: says that PROGRAM still runs
+# after SECONDS, shows what it printed so far (the files OUT and ERR), and
+# where each thread of each process in the prefix waits.
+report_hung_program() {
+  echo "wine-run: $1 still runs after $2 s: ending it. Its output so far:"
+  cat "$3" "$4"
+  echo "wine-run: the processes in $WINEPREFIX and where their threads wait:"
+  timeout 20 winedbg --command "info process" 2>&1
+  timeout 60 winedbg --command "bt all" 2>&1
+}
