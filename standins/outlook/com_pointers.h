@@ -15,3 +15,4 @@ _COM_SMARTPTR_TYPEDEF(IEnumVARIANT, __uuidof(IEnumVARIANT));
 _COM_SMARTPTR_TYPEDEF(IErrorInfo, __uuidof(IErrorInfo));
 _COM_SMARTPTR_TYPEDEF(ICreateErrorInfo, __uuidof(ICreateErrorInfo));
 _COM_SMARTPTR_TYPEDEF(IClassFactory, __uuidof(IClassFactory));
+_COM_SMARTPTR_TYPEDEF(IStream, __uuidof(IStream));

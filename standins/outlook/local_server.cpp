@@ -43,6 +43,7 @@ bool ClientsPresent() { return LiveDispatchObjects() > 0 || LivePrivateObjects()
 
 LocalServer::LocalServer() {
   RequireWindows();
+  anchors_.emplace();
   applicationCookie_ = Register(kApplicationClassId, NewApplicationFactory());
   try {
     controlCookie_ = Register(kControlClassId, NewControlFactory());

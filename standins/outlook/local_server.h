@@ -5,11 +5,16 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "interface_anchors.h"
+
 namespace outlook_standin {
 
 class LocalServer {
  public:
-  // Registers both class objects (CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE).
+  // Anchors the interfaces it serves (interface_anchors.h) and registers both
+  // class objects (CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE).
   // COM must be initialised on the thread as a single-threaded apartment.
   // Raises _com_error when the thread cannot make windows, which carry the
   // apartment's calls (under Wine: when there is no display).
@@ -24,6 +29,7 @@ class LocalServer {
   void Run();
 
  private:
+  std::optional<InterfaceAnchors> anchors_;
   DWORD applicationCookie_ = 0;
   DWORD controlCookie_ = 0;
 };
