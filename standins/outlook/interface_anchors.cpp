@@ -5,7 +5,6 @@
 #include <initializer_list>
 #include <utility>
 
-#include "class_factories.h"
 #include "outlook_ids.h"
 
 namespace outlook_standin {
@@ -15,10 +14,10 @@ void Check(HRESULT result) {
   if (FAILED(result)) _com_issue_error(result);
 }
 
-// An object with no members that enumerates nothing, answering every
-// interface the server's own objects answer. No client ever reaches it: it
+// An object with no members that enumerates nothing and makes nothing,
+// answering every interface the server's own objects answer. No client ever reaches it: it
 // only stands in COM's marshaling table.
-class EmptyObject final : public IDispatch, public IEnumVARIANT, public ISupportErrorInfo {
+class EmptyObject final : public IDispatch, public IEnumVARIANT, public ISupportErrorInfo, public IClassFactory {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override {
     if (!object) return E_POINTER;
@@ -32,6 +31,8 @@ class EmptyObject final : public IDispatch, public IEnumVARIANT, public ISupport
       *object = static_cast<IEnumVARIANT*>(this);
     } else if (interfaceId == IID_ISupportErrorInfo) {
       *object = static_cast<ISupportErrorInfo*>(this);
+    } else if (interfaceId == IID_IClassFactory) {
+      *object = static_cast<IClassFactory*>(this);
     } else {
       return E_NOINTERFACE;
     }
@@ -77,6 +78,12 @@ class EmptyObject final : public IDispatch, public IEnumVARIANT, public ISupport
 
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID) override { return S_FALSE; }
 
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID, void** object) override {
+    if (object) *object = nullptr;
+    return CLASS_E_CLASSNOTAVAILABLE;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
  private:
   ~EmptyObject() = default;
   volatile LONG references_ = 1;
@@ -88,15 +95,11 @@ InterfaceAnchors::InterfaceAnchors() {
   const IUnknownPtr empty(static_cast<IDispatch*>(new EmptyObject), false);
   Anchor(empty, {&IID_IUnknown, &IID_IDispatch, &kApplicationInterfaceId, &kNameSpaceInterfaceId, &kFolderInterfaceId,
                  &kItemsInterfaceId, &kContactItemInterfaceId, &kDistListItemInterfaceId, &IID_IEnumVARIANT,
-                 &IID_ISupportErrorInfo});
-  // Failed calls carry error objects to their clients; every activation
-  // hands out a class factory.
+                 &IID_ISupportErrorInfo, &IID_IClassFactory});
+  // Failed calls carry error objects to their clients.
   ICreateErrorInfoPtr errorInfo;
   Check(CreateErrorInfo(&errorInfo));
   Anchor(errorInfo, {&IID_IErrorInfo});
-  const IUnknownPtr factory(NewControlFactory(), false);
-  if (!factory) _com_issue_error(E_OUTOFMEMORY);
-  Anchor(factory, {&IID_IClassFactory});
 }
 
 void InterfaceAnchors::Disconnect::operator()(IUnknown* object) const {

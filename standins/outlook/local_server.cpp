@@ -16,6 +16,9 @@ namespace {
 constexpr DWORD kLingerMs = 2000;
 // How long a server that COM started waits for its first client.
 constexpr DWORD kUnclaimedMs = 30000;
+// How long the server serves on after revoking its classes, for a client
+// that found it just before.
+constexpr DWORD kDrainMs = 500;
 constexpr UINT kCheckIntervalMs = 250;
 
 DWORD Register(const GUID& classId, IClassFactory* factory) {
@@ -39,6 +42,27 @@ void RequireWindows() {
 
 bool ClientsPresent() { return LiveDispatchObjects() > 0 || LivePrivateObjects() > 0 || ServerLocked(); }
 
+// Pumps messages, which carry the clients' calls, until `clientsPresent` has
+// been false for `allowedIdle` ms at first, and for `lingerMs` once a client
+// came; or until WM_QUIT.
+template <class ClientCheck>
+void ServeUntilIdle(DWORD allowedIdle, DWORD lingerMs, ClientCheck clientsPresent) {
+  DWORD idleSince = GetTickCount();
+  MSG message;
+  for (;;) {
+    const BOOL received = GetMessageW(&message, nullptr, 0, 0);
+    if (received == 0 || received == -1) return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    if (clientsPresent()) {
+      idleSince = GetTickCount();
+      allowedIdle = lingerMs;
+    } else if (GetTickCount() - idleSince >= allowedIdle) {
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 LocalServer::LocalServer() {
@@ -48,34 +72,29 @@ LocalServer::LocalServer() {
   try {
     controlCookie_ = Register(kControlClassId, NewControlFactory());
   } catch (...) {
-    CoRevokeClassObject(applicationCookie_);
+    RevokeClasses();
     throw;
   }
 }
 
-LocalServer::~LocalServer() {
-  CoRevokeClassObject(controlCookie_);
-  CoRevokeClassObject(applicationCookie_);
-}
+LocalServer::~LocalServer() { RevokeClasses(); }
 
 void LocalServer::Run() {
   const UINT_PTR timer = SetTimer(nullptr, 0, kCheckIntervalMs, nullptr);
-  DWORD idleSince = GetTickCount();
-  DWORD allowedIdle = kUnclaimedMs;
-  MSG message;
-  for (;;) {
-    const BOOL received = GetMessageW(&message, nullptr, 0, 0);
-    if (received == 0 || received == -1) break;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-    if (ClientsPresent()) {
-      idleSince = GetTickCount();
-      allowedIdle = kLingerMs;
-    } else if (GetTickCount() - idleSince >= allowedIdle) {
-      break;
-    }
-  }
+  ServeUntilIdle(kUnclaimedMs, kLingerMs, ClientsPresent);
+  // Once its classes are revoked no new client finds the server; one that
+  // found it a moment before still has its calls served, so that none is left
+  // waiting for an apartment that has gone.
+  RevokeClasses();
+  ServeUntilIdle(kDrainMs, kDrainMs, [] { return ClientsPresent() || FactoriesInUse(); });
   KillTimer(nullptr, timer);
+}
+
+void LocalServer::RevokeClasses() {
+  for (DWORD* cookie : {&controlCookie_, &applicationCookie_}) {
+    if (*cookie) CoRevokeClassObject(*cookie);
+    *cookie = 0;
+  }
 }
 
 }  // namespace outlook_standin

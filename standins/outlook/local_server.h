@@ -25,10 +25,13 @@ class LocalServer {
 
   // Pumps messages, which carry the clients' calls, until the last client
   // has released everything it held and none came back for a moment; or,
-  // when no client ever comes, until a longer wait has passed.
+  // when no client ever comes, until a longer wait has passed. Then revokes
+  // the classes and serves the calls of clients that still found them.
   void Run();
 
  private:
+  void RevokeClasses();
+
   std::optional<InterfaceAnchors> anchors_;
   DWORD applicationCookie_ = 0;
   DWORD controlCookie_ = 0;
