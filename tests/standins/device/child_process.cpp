@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
 
 namespace standin_testing {
 namespace {
@@ -48,10 +49,11 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
   startup.hStdError = write;
   const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                                       nullptr, nullptr, &startup, &process_);
+  const DWORD error = started ? ERROR_SUCCESS : GetLastError();
   CloseHandle(write);
   if (!started) {
     CloseHandle(output_);
-    throw std::runtime_error("could not start " + program.string());
+    throw std::runtime_error("could not start " + program.string() + " (error " + std::to_string(error) + ")");
   }
 }
 
