@@ -1,4 +1,4 @@
-// COM smart pointers the stand-in uses. mingw-w64's comdef.h leaves the
+// COM smart pointers the stand-in uses, and its one check of an HRESULT.
 // standard typedefs to comdefsp.h, which GCC builds skip, so they are
 // declared here. Internal to the stand-in: its public header does not
 // include it.
@@ -16,3 +16,8 @@ _COM_SMARTPTR_TYPEDEF(IErrorInfo, __uuidof(IErrorInfo));
 _COM_SMARTPTR_TYPEDEF(ICreateErrorInfo, __uuidof(ICreateErrorInfo));
 _COM_SMARTPTR_TYPEDEF(IClassFactory, __uuidof(IClassFactory));
 _COM_SMARTPTR_TYPEDEF(IStream, __uuidof(IStream));
+
+// Raises the failure an HRESULT reports, as _com_error.
+inline void CheckResult(HRESULT result) {
+  if (FAILED(result)) _com_issue_error(result);
+}

@@ -10,10 +10,6 @@
 namespace outlook_standin {
 namespace {
 
-void Check(HRESULT result) {
-  if (FAILED(result)) _com_issue_error(result);
-}
-
 // An object with no members that enumerates nothing and makes nothing,
 // answering every interface the server's own objects answer. No client ever reaches it: it
 // only stands in COM's marshaling table.
@@ -98,7 +94,7 @@ InterfaceAnchors::InterfaceAnchors() {
                  &IID_ISupportErrorInfo, &IID_IClassFactory});
   // Failed calls carry error objects to their clients.
   ICreateErrorInfoPtr errorInfo;
-  Check(CreateErrorInfo(&errorInfo));
+  CheckResult(CreateErrorInfo(&errorInfo));
   Anchor(errorInfo, {&IID_IErrorInfo});
 }
 
@@ -113,8 +109,8 @@ void InterfaceAnchors::Anchor(IUnknown* object, std::initializer_list<const IID*
   anchored_.push_back(std::move(owner));
   for (const IID* interfaceId : interfaceIds) {
     IStreamPtr stream;
-    Check(CreateStreamOnHGlobal(nullptr, TRUE, &stream));
-    Check(CoMarshalInterface(stream, *interfaceId, object, MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG));
+    CheckResult(CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+    CheckResult(CoMarshalInterface(stream, *interfaceId, object, MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG));
   }
 }
 

@@ -7,10 +7,6 @@
 namespace outlook_standin {
 namespace {
 
-void Check(HRESULT result) {
-  if (FAILED(result)) _com_issue_error(result);
-}
-
 HRESULT Invoke(IDispatch* control, const wchar_t* name, std::initializer_list<_variant_t> arguments,
                _variant_t& result) {
   DISPID id = DISPID_UNKNOWN;
@@ -49,13 +45,13 @@ IDispatchPtr RemoteControl::Control(bool replaceKept) {
   const std::scoped_lock lock(mutex_);
   if (owner && kept_ && !replaceKept) return kept_;
   IDispatchPtr control;
-  Check(CoCreateInstance(kControlClassId, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+  CheckResult(CoCreateInstance(kControlClassId, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
                          reinterpret_cast<void**>(&control)));
   _variant_t server;
-  Check(Invoke(control, L"ProcessId", {}, server));
+  CheckResult(Invoke(control, L"ProcessId", {}, server));
   if (static_cast<DWORD>(static_cast<long>(server)) != boundServer_ && storeFile_) {
     _variant_t ignored;
-    Check(Invoke(control, L"UseStoreFile", {_variant_t(storeFile_->c_str())}, ignored));
+    CheckResult(Invoke(control, L"UseStoreFile", {_variant_t(storeFile_->c_str())}, ignored));
   }
   boundServer_ = static_cast<DWORD>(static_cast<long>(server));
   if (owner) kept_ = control;
@@ -72,7 +68,7 @@ _variant_t RemoteControl::Call(const wchar_t* name, std::initializer_list<_varia
   }
   if (SUCCEEDED(outcome)) return result;
   result.Clear();
-  Check(Invoke(Control(true), name, arguments, result));
+  CheckResult(Invoke(Control(true), name, arguments, result));
   return result;
 }
 
