@@ -1,6 +1,6 @@
 // COM smart pointers the stand-in uses, and its one check of an HRESULT.
-// standard typedefs to comdefsp.h, which GCC builds skip, so they are
-// declared here. Internal to the stand-in: its public header does not
+// mingw-w64's comdef.h leaves the standard typedefs to comdefsp.h, which GCC
+// builds skip, so they are declared here. Internal to the stand-in: its public header does not
 // include it.
 #pragma once
 
